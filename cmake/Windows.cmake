@@ -1,0 +1,18 @@
+# Windows build (MinGW-w64): Gyrelle.scr on the real Windows interfaces and
+# the portable unit tests, which run under Wine.
+enable_language(RC)
+
+target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
+target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+
+add_executable(gyrelle_scr WIN32 platform/win32/main.cpp resources/gyrelle.rc)
+set_target_properties(gyrelle_scr PROPERTIES OUTPUT_NAME Gyrelle SUFFIX .scr)
+target_link_libraries(gyrelle_scr PRIVATE gyrelle_core)
+# A screen saver is copied around on its own: no MinGW runtime DLLs.
+target_link_options(gyrelle_scr PRIVATE -static -static-libgcc -static-libstdc++)
+
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(tests)

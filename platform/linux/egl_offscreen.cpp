@@ -1,0 +1,167 @@
+// Offscreen windows on an EGL pbuffer, on Mesa's surfaceless platform.
+//
+// A pbuffer is single-buffered: drawing goes straight to its one colour
+// buffer, which OpenGL names GL_FRONT. So the scene's front-buffer read of
+// the desktop finds the picture placed there, and SwapBuffers only has to
+// finish the frame. The scene never clears and covers the whole view every
+// frame, so it looks the same as on a double-buffered window.
+#include "../offscreen.h"
+#include "window_object.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <algorithm>
+
+namespace {
+
+EGLDisplay surfacelessDisplay()
+{
+    static EGLDisplay display = [] {
+        auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+            eglGetProcAddress("eglGetPlatformDisplayEXT"));
+        if (getPlatformDisplay == nullptr)
+            return EGL_NO_DISPLAY;
+        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr))
+            return EGL_NO_DISPLAY;
+        return d;
+    }();
+    return display;
+}
+
+// Scales the picture to the surface (nearest sample) and writes it into
+// the colour buffer, with the fixed-function state still at its defaults.
+void showPicture(const OffscreenPicture& picture, int width, int height)
+{
+    std::vector<uint8_t> scaled(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>(static_cast<int64_t>(y) * picture.height / height);
+        for (int x = 0; x < width; ++x) {
+            const int sx = static_cast<int>(static_cast<int64_t>(x) * picture.width / width);
+            const uint8_t* from = &picture.rgba[(static_cast<size_t>(sy) * picture.width + sx) * 4];
+            std::copy(from, from + 4, &scaled[(static_cast<size_t>(y) * width + x) * 4]);
+        }
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos2i(-1, -1);
+    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, scaled.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glFinish();
+}
+
+class OffscreenWindow;
+
+class EglContext : public PlatformGLContext {
+public:
+    EglContext(EGLContext context, EGLSurface surface) : context_(context), surface_(surface) {}
+    ~EglContext() override
+    {
+        EGLDisplay display = surfacelessDisplay();
+        eglDestroyContext(display, context_);
+        eglDestroySurface(display, surface_);
+    }
+
+    bool makeCurrent(HDC dc) override;
+    void releaseCurrent() override
+    {
+        eglMakeCurrent(surfacelessDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+
+private:
+    EGLContext context_;
+    EGLSurface surface_;
+    bool shown_ = false;
+};
+
+class OffscreenWindow : public PlatformWindow {
+public:
+    OffscreenWindow(int w, int h, const OffscreenPicture* desktop)
+    {
+        width = w;
+        height = h;
+        title = L"Offscreen";
+        if (desktop != nullptr && desktop->width > 0 && desktop->height > 0 &&
+            desktop->rgba.size() == static_cast<size_t>(desktop->width) * desktop->height * 4)
+            desktop_ = *desktop;
+    }
+
+    PlatformGLContext* createGLContext(HDC) override
+    {
+        EGLDisplay display = surfacelessDisplay();
+        if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
+            return nullptr;
+        const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                           EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+        EGLConfig config;
+        EGLint count = 0;
+        if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1)
+            return nullptr;
+        const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+        if (surface == EGL_NO_SURFACE)
+            return nullptr;
+        EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+        if (context == EGL_NO_CONTEXT) {
+            eglDestroySurface(display, surface);
+            return nullptr;
+        }
+        return new EglContext(context, surface);
+    }
+
+    void swapBuffers() override { glFinish(); }
+
+    // The picture under the window, handed to the first context made current.
+    OffscreenPicture takeDesktop() { return std::move(desktop_); }
+
+private:
+    OffscreenPicture desktop_;
+};
+
+bool EglContext::makeCurrent(HDC dc)
+{
+    if (!eglMakeCurrent(surfacelessDisplay(), surface_, surface_, context_))
+        return false;
+    if (!shown_) {
+        shown_ = true;
+        auto* window = static_cast<OffscreenWindow*>(dc->window);
+        const OffscreenPicture desktop = window->takeDesktop();
+        if (desktop.width > 0) {
+            showPicture(desktop, window->width, window->height);
+        } else {
+            glClear(GL_COLOR_BUFFER_BIT);
+            glFinish();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenPicture* desktop)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    auto* window = new OffscreenWindow(width, height, desktop);
+    window->proc = proc;
+    return platformAdoptWindow(window);
+}
+
+OffscreenPicture readOffscreenFrame(HWND window)
+{
+    OffscreenPicture frame;
+    if (!IsWindow(window))
+        return frame;
+    frame.width = window->width;
+    frame.height = window->height;
+    frame.rgba.assign(static_cast<size_t>(frame.width) * frame.height * 4, 0);
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_BUFFER, &previous);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadBuffer(static_cast<GLenum>(previous));
+    return frame;
+}

@@ -1,0 +1,81 @@
+// The objects behind HWND, HDC and HGLRC on Linux. Internal to the layer:
+// the X11 saver window, the EGL offscreen window and the GTK dialogs and
+// controls all derive from these.
+#pragma once
+
+#include "winapi.h"
+
+#include <memory>
+#include <string>
+
+struct PlatformGLContext {
+    virtual ~PlatformGLContext() = default;
+    // Binds the context to the window behind dc; false when that fails.
+    virtual bool makeCurrent(HDC dc) = 0;
+    // Leaves no context current on this thread.
+    virtual void releaseCurrent() = 0;
+};
+
+struct PlatformDeviceContext {
+    explicit PlatformDeviceContext(HWND owner) : window(owner) {}
+    virtual ~PlatformDeviceContext() = default;
+
+    // Pixel writes for owner-drawn controls; a window DC that only carries
+    // OpenGL ignores them.
+    virtual void setPixel(int x, int y, COLORREF colour);
+    virtual void fillRect(const RECT& rect, COLORREF colour);
+
+    HWND window;
+    int pixelFormat = 0;
+};
+
+struct PlatformWindow {
+    PlatformWindow();
+    virtual ~PlatformWindow();
+    PlatformWindow(const PlatformWindow&) = delete;
+    PlatformWindow& operator=(const PlatformWindow&) = delete;
+
+    // Delivers one message to the window's procedure.
+    virtual LRESULT deliver(UINT message, WPARAM wParam, LPARAM lParam);
+    // OpenGL on this window: a context for its device context, and the
+    // presentation of a finished frame.
+    virtual PlatformGLContext* createGLContext(HDC dc);
+    virtual void swapBuffers() {}
+    // Releases what the window holds in the system (X window, surfaces);
+    // runs once, after WM_DESTROY has been delivered.
+    virtual void destroyNative() {}
+    // The device context of the window (class style CS_OWNDC: one per window).
+    virtual HDC deviceContext();
+
+    WNDPROC proc = nullptr;
+    HWND parent = nullptr;
+    std::wstring title;
+    std::wstring className;
+    LONG x = 0;
+    LONG y = 0;
+    LONG width = 0;
+    LONG height = 0;
+    bool destroyed = false;
+
+protected:
+    std::unique_ptr<PlatformDeviceContext> ownDC;
+};
+
+// Registers a new window as live (IsWindow) and returns it as a handle.
+HWND platformAdoptWindow(PlatformWindow* window);
+
+// A source of input messages polled by the message loop (the X connection).
+struct PlatformEventSource {
+    virtual ~PlatformEventSource() = default;
+    // File descriptor to wait on, or -1.
+    virtual int fd() const = 0;
+    // Turns whatever is pending into posted messages; never blocks.
+    virtual void pump() = 0;
+};
+void platformAddEventSource(PlatformEventSource* source);
+void platformRemoveEventSource(PlatformEventSource* source);
+
+// Replaces how MessageBoxA shows its text (GTK when a display is there);
+// without a handler the text goes to standard error.
+typedef int (*PlatformMessageBoxHandler)(HWND owner, const char* text, const char* caption, UINT type);
+void platformSetMessageBoxHandler(PlatformMessageBoxHandler handler);

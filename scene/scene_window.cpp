@@ -1,0 +1,167 @@
+#include "scene_window.h"
+
+#include "cloud_texture.h"
+#include "settings/settings_store.h"
+#include "vector_helpers.h"
+#include "vortex_mesh.h"
+#include "host/saver_host.h"
+
+#include <ctime>
+#include <new>
+
+// The process-wide objects, in their order of construction: the settings
+// come first because the cloud texture colours itself from them when it is
+// built. Kept in this one file so that C++ guarantees the order. None is
+// ever destroyed: the host ends the process directly.
+const SettingEntry settingDefaults[7] = {
+    {"DirectionOfClouds", 0},
+    {"IntensivityOfLightnings", 30},
+    {"LightColor", 138842},
+    {"ProperColor", 16637612},
+    {"Meteorites_ColorOfTile", 16777215},
+    {"Meteorites_State", 1},
+    {"", 0},
+};
+SettingsStore settingsStore("Gyrelle Screen Saver", settingDefaults);
+CloudTexture cloudTexture(256, 256);
+
+namespace {
+
+struct SceneState {
+    HDC deviceContext = nullptr;
+    HGLRC renderingContext = nullptr;
+    GLuint mainTexture = 0;
+    VortexMesh* vortexMesh = nullptr;
+    bool fixedSeed = false;
+    uint32_t seed = 0;
+};
+
+SceneState scene;
+
+void createScene(HWND window)
+{
+    seedRandom(scene.fixedSeed ? scene.seed : static_cast<uint32_t>(std::time(nullptr)));
+    scene.deviceContext = GetDC(window);
+
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = 40;
+    format.nVersion = 1;
+    format.dwFlags = PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 24;
+    format.cDepthBits = 8;
+    format.iLayerType = PFD_MAIN_PLANE;
+    SetPixelFormat(scene.deviceContext, ChoosePixelFormat(scene.deviceContext, &format), &format);
+
+    scene.renderingContext = wglCreateContext(scene.deviceContext);
+    if (scene.renderingContext == nullptr) {
+        MessageBoxA(window, "Screen saver can't set an appropriate OpenGL mode", "Open GL error", MB_OK);
+        PostQuitMessage(-1);
+        return;
+    }
+    wglMakeCurrent(scene.deviceContext, scene.renderingContext);
+
+    // The aspect stays 1.3333333 whatever the window's shape, and the
+    // viewport stays the one the window had at the first make-current.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(21.0, 1.3333333, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 4, 0, 0, 0, 0, 1, 0);
+
+    glEnable(GL_AUTO_NORMAL);
+    glDisable(GL_DEPTH_TEST);
+    glFrontFace(GL_CW);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    glGenTextures(1, &scene.mainTexture);
+    glBindTexture(GL_TEXTURE_2D, scene.mainTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+
+    SetTimer(window, 0, 30, nullptr);
+    cloudTexture.setUp();
+
+    scene.vortexMesh = new (std::nothrow) VortexMesh;
+    if (scene.vortexMesh != nullptr)
+        scene.vortexMesh->build(scene.mainTexture);
+}
+
+// Runs for both WM_CLOSE and WM_DESTROY; the second finds nothing left.
+void releaseScene(HWND window)
+{
+    delete scene.vortexMesh;
+    scene.vortexMesh = nullptr;
+    if (scene.renderingContext != nullptr) {
+        wglDeleteContext(scene.renderingContext);
+        scene.renderingContext = nullptr;
+    }
+    if (scene.deviceContext != nullptr) {
+        ReleaseDC(window, scene.deviceContext);
+        scene.deviceContext = nullptr;
+    }
+}
+
+}  // namespace
+
+void renderFrame()
+{
+    if (scene.renderingContext == nullptr)
+        return;
+
+    // The frame is never cleared: the disc covers the view, and this dot
+    // fills the small hole at its centre.
+    glColor3d(0, 0, 0);
+    glPointSize(2.0);
+    glBegin(GL_POINTS);
+    glVertex2d(0, 0);
+    glEnd();
+
+    glBindTexture(GL_TEXTURE_2D, scene.mainTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // After the upload: a frame shows the image computed in the frame before.
+    cloudTexture.advance();
+
+    if (scene.vortexMesh != nullptr) {
+        glBindTexture(GL_TEXTURE_2D, scene.vortexMesh->textureName);
+        glEnable(GL_TEXTURE_2D);
+        glCallList(scene.vortexMesh->listName);
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    SwapBuffers(scene.deviceContext);
+}
+
+LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        createScene(window);
+        break;
+    case WM_TIMER:
+        renderFrame();
+        break;
+    case WM_CLOSE:
+    case WM_DESTROY:
+        releaseScene(window);
+        break;
+    default:
+        break;
+    }
+    return defaultSaverProc(window, message, wParam, lParam);
+}
+
+BOOL dialogClassesHook(HINSTANCE)
+{
+    return TRUE;
+}
+
+void useFixedSceneSeed(uint32_t seed)
+{
+    scene.fixedSeed = true;
+    scene.seed = seed;
+}

@@ -1,0 +1,62 @@
+// The six named integer settings, their built-in defaults and their
+// registry persistence under HKEY_LOCAL_MACHINE\Software\Orvanti\<product>.
+//
+// The store loads the registry once, while it is constructed (before the
+// program's entry runs), and writes it only through save(), which the
+// settings dialog calls when it closes. Colours are 0x00BBGGRR.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct SettingEntry {
+    std::string name;
+    int32_t value;
+    int32_t defaultValue;
+
+    SettingEntry(const char* entryName, int32_t number)
+        : name(entryName), value(number), defaultValue(number)
+    {
+    }
+};
+
+class SettingsStore {
+public:
+    // Fills the store from the table up to its first empty-named record,
+    // then loads the registry (its result is ignored).
+    SettingsStore(const std::string& productName, const SettingEntry* defaults);
+
+    // 0 and the value in `value`, or -1 (value untouched) for a name that is
+    // not a setting.
+    int32_t get(const std::string& name, int32_t& value) const;
+    // 0, or -1 for a name that is not a setting. No range check.
+    int32_t set(const std::string& name, int32_t value);
+    void resetToDefaults();
+    // 0, or -1 when the key cannot be opened; values missing, too long (over
+    // 200 bytes) or unreadable keep their current value.
+    int32_t load();
+    // 0, or -1 when the key cannot be created or opened; writes all six as
+    // REG_SZ decimal text in name order.
+    int32_t save();
+
+    const std::string& keyPath() const { return settingsKeyPath; }
+
+private:
+    std::string settingsKeyPath;
+    std::map<std::string, SettingEntry> settings;
+};
+
+// The C library's atol rules on at most `size` bytes (up to the first zero
+// byte): leading white space, an optional sign, digits up to the first other
+// character; no digits gives 0. Out-of-range values saturate at the 32-bit
+// limits, as the Windows C library's atol does.
+int32_t parseDecimalText(const char* text, size_t size);
+
+// The built-in defaults: six settings and an empty-named terminator.
+extern const SettingEntry settingDefaults[7];
+// The process-wide store, built right after the defaults.
+extern SettingsStore settingsStore;
+
+// Reads a setting that is known to exist; 0 for an unknown name.
+int32_t settingValue(const char* name);
