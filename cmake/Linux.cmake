@@ -36,7 +36,7 @@ target_link_libraries(gyrelle PRIVATE
 add_subdirectory(tests)
 if(NOT GYRELLE_SANITIZE)
     find_package(benchmark QUIET)
-    if(benchmark_FOUND)
+    if(benchmark_FOUND AND EXISTS ${PROJECT_SOURCE_DIR}/bench/CMakeLists.txt)
         add_subdirectory(bench)
     endif()
 endif()

@@ -303,3 +303,6 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                        const BYTE* data, DWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
+
+// ---- System services (system.cpp) ----------------------------------------------
+LPWSTR GetCommandLineW();
