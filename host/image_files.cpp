@@ -3,6 +3,10 @@
 #include <gif_lib.h>
 #include <png.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -73,9 +77,16 @@ GifWriter::~GifWriter()
 
 bool GifWriter::open(const std::string& path, int width, int height, std::string& error)
 {
+    // Opened here rather than by giflib, which would ignore the umask.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
     int code = 0;
-    state_->file = EGifOpenFileName(path.c_str(), false, &code);
+    state_->file = EGifOpenFileHandle(fd, &code);
     if (state_->file == nullptr) {
+        ::close(fd);
         error = "cannot write " + path + ": " + GifErrorString(code);
         return false;
     }
