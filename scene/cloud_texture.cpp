@@ -12,10 +12,33 @@ namespace {
 // in the finest octave a row's column 0 is the row above's column 16, so that
 // octave does not fade at the puff's left and right edges.
 constexpr int latticeCells = 324;
+constexpr int puffSide = 32;
+constexpr int octaves = 5;
 
 inline int32_t truncate(double value)
 {
     return static_cast<int32_t>(value);
+}
+
+// Light caught where the density rises towards the texel from its neighbour.
+inline double sheenOf(double dn, double previous)
+{
+    if (!(dn > previous))
+        return 0.0;
+    const double rise = dn - previous;
+    return 1.0 / std::sqrt(0.0009 / rise / rise + 1.0);
+}
+
+// Two lanes of the same IEEE operations; the compiler maps them onto
+// whatever vector unit the target has.
+typedef double DoubleLanes __attribute__((vector_size(16)));
+typedef int32_t IntLanes __attribute__((vector_size(8)));
+
+inline DoubleLanes loadLanes(const double* from)
+{
+    DoubleLanes lanes;
+    std::memcpy(&lanes, from, sizeof lanes);
+    return lanes;
 }
 
 }  // namespace
@@ -25,23 +48,51 @@ CloudTexture::CloudTexture(int32_t width, int32_t height)
       height_(height),
       pixels_(new uint8_t[static_cast<size_t>(width) * height * 4]),
       pixelWords_(reinterpret_cast<uint32_t*>(pixels_)),
-      density_(new double[static_cast<size_t>(width) * height]),
+      density_(nullptr),
       lattice_(new double[latticeCells]),
       latticeSize_(16),
-      columnGain_(new double[width])
+      columnGain_(new double[width]),
+      capacity_(width * height + 8 * width),
+      windowStart_(4 * width),
+      sheen_(nullptr),
+      sheenCurrent_(false)
 {
     for (int32_t x = 0; x < width_; ++x)
         columnGain_[x] = 0.5 * (1.0 + std::exp(-2.0 * (width_ - x) / width_));
     std::memset(lattice_, 0, sizeof(double) * latticeCells);
+    densityBuffer_.assign(capacity_, 0.0);
+    sheenBuffer_.assign(capacity_, 0.0);
+    density_ = densityBuffer_.data() + windowStart_;
+    sheen_ = sheenBuffer_.data() + windowStart_;
+
+    for (int octave = 0, cells = 1; octave < octaves; ++octave, cells *= 2) {
+        const double step = (cells + 1) * 0.03125;
+        double fx = 0.0;
+        int32_t l = 0;
+        for (int texel = 0; texel < puffSide; ++texel) {
+            columnBlend_[octave][texel] = 3.0 * fx * fx - 2.0 * fx * fx * fx;
+            columnCell_[octave][texel] = l;
+            fx = fx + step;
+            if (fx > 1.0) {
+                l = l + 1;
+                fx = fx - 1.0;
+            }
+        }
+    }
     reset();
 }
 
 CloudTexture::~CloudTexture()
 {
     delete[] pixels_;
-    delete[] density_;
     delete[] lattice_;
     delete[] columnGain_;
+}
+
+double* CloudTexture::density()
+{
+    sheenCurrent_ = false;
+    return density_;
 }
 
 void CloudTexture::reset()
@@ -71,111 +122,221 @@ void CloudTexture::addPuff(int32_t x, int32_t y)
 {
     for (int i = 0; i < latticeCells; ++i)
         lattice_[i] = 0.0;
-    auto cell = [this](int32_t row, int32_t column) -> double& {
-        return lattice_[row * latticeSize_ + column];
-    };
+    auto cell = [this](int32_t row, int32_t column) { return lattice_[row * latticeSize_ + column]; };
     const int32_t fieldSize = width_ * height_;
+    const int32_t firstRow = y % height_;
 
     int32_t cells = 1;
     double amplitude = 0.03;
-    for (int octave = 0; octave < 5; ++octave) {
+    for (int octave = 0; octave < octaves; ++octave) {
         for (int32_t c = 1; c <= cells; ++c) {
             for (int32_t r = 1; r <= cells; ++r)
-                cell(r, c) = randomUnit() * amplitude;
+                lattice_[r * latticeSize_ + c] = randomUnit() * amplitude;
         }
         const double step = (cells + 1) * 0.03125;
+        const double* blend = columnBlend_[octave];
+        const int32_t* columnCell = columnCell_[octave];
 
-        int32_t j = x + (y % height_) * width_;
         double fy = 0.0;
         int32_t k = 0;
-        for (int row = 0; row < 32; ++row) {
+        for (int row = 0; row < puffSide; ++row) {
             const double sy = 3.0 * fy * fy - 2.0 * fy * fy * fy;
-            double fx = 0.0;
-            int32_t l = 0;
-            double v = cell(k, 0) + sy * (cell(k + 1, 0) - cell(k, 0));
-            double o = cell(k, 1) + sy * (cell(k + 1, 1) - cell(k, 1));
-            for (int texel = 0; texel < 32; ++texel) {
-                const double sx = 3.0 * fx * fx - 2.0 * fx * fx * fx;
-                double d = (sx * (o - v) + density_[j]) + v;
-                if (d > 1.0)
-                    d = 1.0;
-                density_[j] = d;
-                fx = fx + step;
-                j = j + 1;
-                if (fx > 1.0) {
-                    l = l + 1;
-                    v = o;
-                    o = cell(k, l + 1) + sy * (cell(k + 1, l + 1) - cell(k, l + 1));
-                    fx = fx - 1.0;
-                }
+            // The row's value at each lattice column it passes, and for each
+            // texel the two values around it.
+            double across[18];
+            for (int32_t l = 0; l <= cells + 1; ++l)
+                across[l] = cell(k, l) + sy * (cell(k + 1, l) - cell(k, l));
+            double left[puffSide];
+            double right[puffSide];
+            for (int texel = 0; texel < puffSide; ++texel) {
+                left[texel] = across[columnCell[texel]];
+                right[texel] = across[columnCell[texel] + 1];
+            }
+            double* texels = density_ + (x + ((firstRow + row) * width_) % fieldSize);
+            for (int texel = 0; texel < puffSide; texel += 2) {
+                const DoubleLanes v = loadLanes(left + texel);
+                const DoubleLanes d = (loadLanes(blend + texel) * (loadLanes(right + texel) - v) +
+                                       loadLanes(texels + texel)) + v;
+                const DoubleLanes clamped = d > 1.0 ? DoubleLanes{1.0, 1.0} : d;
+                std::memcpy(texels + texel, &clamped, sizeof clamped);
             }
             fy = fy + step;
             if (fy > 1.0) {
                 fy = fy - 1.0;
                 k = k + 1;
             }
-            // Back to column x of the next row; past the last row, row 0.
-            j = (j - 32 + width_) % fieldSize;
         }
         cells *= 2;
         amplitude *= 0.5;
     }
+    if (sheenCurrent_)
+        newPuffs_.push_back(PuffSpot{x, firstRow});
 }
 
 void CloudTexture::advance()
 {
     int32_t direction = 0;
     settingsStore.get("DirectionOfClouds", direction);
-    const int32_t last = width_ * height_ - 1;
 
     // A draw of exactly 1.0 gives the rare sixth puff.
     const int32_t count = truncate(randomUnit() * 6.0);
-    if (direction == 0) {
-        for (int32_t n = 0; n < count; ++n)
-            addPuff(0, truncate(randomUnit() * height_));
-        std::memmove(density_ + 1, density_, sizeof(double) * last);
-        for (int32_t y = 0; y < height_; ++y)
-            density_[y * width_] = 0.0;
-    } else {
-        for (int32_t n = 0; n < count; ++n)
-            addPuff(width_ - 32, truncate(randomUnit() * height_));
-        std::memmove(density_, density_ + 1, sizeof(double) * last);
-        for (int32_t y = 0; y < height_; ++y)
-            density_[y * width_ + width_ - 1] = 0.0;
+    const int32_t entryColumn = direction == 0 ? 0 : width_ - 1;
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t y = truncate(randomUnit() * height_);
+        addPuff(direction == 0 ? 0 : width_ - 32, y);
     }
-    colorize();
+    // Every texel takes its neighbour's density: towards the centre when the
+    // clouds flow in, towards the rim when they flow out. What leaves a row
+    // lands in the entry column of the next and is emptied there.
+    slideField(direction == 0 ? 1 : -1);
+    for (int32_t y = 0; y < height_; ++y)
+        density_[y * width_ + entryColumn] = 0.0;
+
+    refreshSheen(direction);
+    writePixels();
 }
 
-void CloudTexture::colorize()
+// Moves the field by `step` texels (1: density[i] takes density[i - 1]) by
+// sliding its window; the sheen slides along with it.
+void CloudTexture::slideField(int32_t step)
+{
+    const int32_t count = width_ * height_;
+    if (windowStart_ - step < 0 || windowStart_ - step + count > capacity_) {
+        // Out of room: recentre both windows once, then slide on.
+        const int32_t centred = (capacity_ - count) / 2;
+        std::memmove(densityBuffer_.data() + centred, density_, sizeof(double) * count);
+        std::memmove(sheenBuffer_.data() + centred, sheen_, sizeof(double) * count);
+        windowStart_ = centred;
+    }
+    windowStart_ -= step;
+    density_ = densityBuffer_.data() + windowStart_;
+    sheen_ = sheenBuffer_.data() + windowStart_;
+}
+
+void CloudTexture::computeSheen(int32_t from, int32_t to)
+{
+    const int32_t last = width_ * height_ - 1;
+    if (from < 0)
+        from = 0;
+    if (to > last)
+        to = last;
+    for (int32_t i = from; i <= to; ++i)
+        sheen_[i] = sheenOf(density_[i], i == last ? 0.0 : density_[i + 1]);
+}
+
+// After a move, the slid sheen is stale only where a puff changed the field
+// or the emptied column cut a pair, and at the field's last texel.
+void CloudTexture::refreshSheen(int32_t direction)
+{
+    const int32_t last = width_ * height_ - 1;
+    if (!sheenCurrent_) {
+        computeSheen(0, last);
+        sheenCurrent_ = true;
+        newPuffs_.clear();
+        return;
+    }
+    // A puff changed texels x..x+31 of its rows before the move; the pairs
+    // that include them now start one texel later (flowing in) or two
+    // texels earlier (flowing out).
+    const int32_t from = direction == 0 ? 0 : -2;
+    const int32_t to = direction == 0 ? puffSide : puffSide - 2;
+    for (const PuffSpot& puff : newPuffs_) {
+        for (int row = 0; row < puffSide; ++row) {
+            const int32_t start = puff.x + ((puff.y + row) % height_) * width_;
+            computeSheen(start + from, start + to);
+        }
+    }
+    newPuffs_.clear();
+    const int32_t entryColumn = direction == 0 ? 0 : width_ - 1;
+    for (int32_t y = 0; y < height_; ++y) {
+        const int32_t emptied = y * width_ + entryColumn;
+        computeSheen(emptied - 1, emptied);
+    }
+    computeSheen(last, last);
+}
+
+namespace {
+
+struct Palette {
+    double lr, lg, lb, pr, pg, pb;
+};
+
+// One row of pixels from its densities and sheens, `Lanes` texels at a time.
+// The same source is compiled once for the baseline vector unit and once
+// for AVX2; both do the same IEEE operations per texel.
+template <typename Lanes, typename Ints>
+__attribute__((always_inline)) inline void writeRow(const double* dn, const double* sheen, const double* columnGain, uint32_t* out,
+                     int32_t width, const Palette& p)
+{
+    constexpr int32_t lanes = sizeof(Lanes) / sizeof(double);
+    int32_t x = 0;
+    for (; x + lanes <= width; x += lanes) {
+        Lanes density;
+        Lanes gainOfColumn;
+        Lanes f;
+        std::memcpy(&density, dn + x, sizeof density);
+        std::memcpy(&gainOfColumn, columnGain + x, sizeof gainOfColumn);
+        std::memcpy(&f, sheen + x, sizeof f);
+        const Lanes gain = density * gainOfColumn * 3.0;
+        // Channels wrap modulo 256 rather than saturate.
+        const Ints red = __builtin_convertvector(p.pr * gain + p.lr * f * gain, Ints) & 0xFF;
+        const Ints green = __builtin_convertvector(p.pg * gain + p.lg * f * gain, Ints) & 0xFF;
+        const Ints blue = __builtin_convertvector(p.pb * gain + p.lb * f * gain, Ints) & 0xFF;
+        const Ints words = red | (green << 8) | (blue << 16) | static_cast<int32_t>(0xFF000000u);
+        std::memcpy(out + x, &words, sizeof words);
+    }
+    for (; x < width; ++x) {
+        const double gain = dn[x] * columnGain[x] * 3.0;
+        const uint32_t red = static_cast<uint32_t>(truncate(p.pr * gain + p.lr * sheen[x] * gain)) & 0xFF;
+        const uint32_t green = static_cast<uint32_t>(truncate(p.pg * gain + p.lg * sheen[x] * gain)) & 0xFF;
+        const uint32_t blue = static_cast<uint32_t>(truncate(p.pb * gain + p.lb * sheen[x] * gain)) & 0xFF;
+        out[x] = red | (green << 8) | (blue << 16) | 0xFF000000u;
+    }
+}
+
+typedef int32_t IntPair __attribute__((vector_size(8)));
+typedef double DoubleQuad __attribute__((vector_size(32)));
+typedef int32_t IntQuad __attribute__((vector_size(16)));
+
+void writeRowsBaseline(const double* dn, const double* sheen, const double* gain, uint32_t* out, int32_t width,
+                       int32_t height, const Palette& p)
+{
+    for (int32_t y = 0; y < height; ++y)
+        writeRow<DoubleLanes, IntPair>(dn + y * width, sheen + y * width, gain, out + y * width, width, p);
+}
+
+__attribute__((target("avx2"))) void writeRowsAvx2(const double* dn, const double* sheen, const double* gain,
+                                                   uint32_t* out, int32_t width, int32_t height, const Palette& p)
+{
+    for (int32_t y = 0; y < height; ++y)
+        writeRow<DoubleQuad, IntQuad>(dn + y * width, sheen + y * width, gain, out + y * width, width, p);
+}
+
+}  // namespace
+
+void CloudTexture::writePixels()
 {
     int32_t light = 0;
     int32_t proper = 0;
     settingsStore.get("LightColor", light);
     settingsStore.get("ProperColor", proper);
-    const double lr = light & 0xFF;
-    const double lg = (light >> 8) & 0xFF;
-    const double lb = (light >> 16) & 0xFF;
-    const double pr = proper & 0xFF;
-    const double pg = (proper >> 8) & 0xFF;
-    const double pb = (proper >> 16) & 0xFF;
+    const Palette palette{static_cast<double>(light & 0xFF),          static_cast<double>((light >> 8) & 0xFF),
+                          static_cast<double>((light >> 16) & 0xFF),  static_cast<double>(proper & 0xFF),
+                          static_cast<double>((proper >> 8) & 0xFF), static_cast<double>((proper >> 16) & 0xFF)};
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        writeRowsAvx2(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
+    else
+        writeRowsBaseline(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
+    // Texel 0 lies on the rim, outside the view; the walk from the last
+    // texel back to texel 1 never reaches it, so it stays black.
+    pixelWords_[0] = 0xFF000000u;
+}
 
-    // From the last texel back to texel 1, each compared with the one handled
-    // before it (its right-hand neighbour). Texel 0 lies on the rim, outside
-    // the view, and keeps the black it was given at reset.
-    double previous = 0.0;
-    for (int32_t i = width_ * height_ - 1; i >= 1; --i) {
-        const double dn = density_[i];
-        const double gain = dn * columnGain_[i % width_] * 3.0;
-        double sheen = 0.0;
-        if (dn > previous) {
-            const double rise = dn - previous;
-            sheen = 1.0 / std::sqrt(0.0009 / rise / rise + 1.0);
-        }
-        uint8_t* texel = pixels_ + static_cast<size_t>(i) * 4;
-        // Channels wrap modulo 256 rather than saturate.
-        texel[0] = static_cast<uint8_t>(truncate(pr * gain + lr * sheen * gain));
-        texel[1] = static_cast<uint8_t>(truncate(pg * gain + lg * sheen * gain));
-        texel[2] = static_cast<uint8_t>(truncate(pb * gain + lb * sheen * gain));
-        previous = dn;
-    }
+void CloudTexture::colorize()
+{
+    computeSheen(0, width_ * height_ - 1);
+    sheenCurrent_ = true;
+    newPuffs_.clear();
+    writePixels();
 }
