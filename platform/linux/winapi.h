@@ -303,6 +303,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
 LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                        const BYTE* data, DWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
+LSTATUS RegDeleteKeyA(HKEY parent, LPCSTR subKey);
 
 // ---- System services (system.cpp) ----------------------------------------------
 LPWSTR GetCommandLineW();

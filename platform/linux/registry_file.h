@@ -1,0 +1,30 @@
+// Where the registry file lives, and its atomic rewrite. Internal to the
+// layer (and its tests); the program reaches the registry only through the
+// Reg* functions of winapi.h.
+//
+// The whole registry is one text file (registry_text.h gives its format):
+//   ${XDG_CONFIG_HOME:-$HOME/.config}/gyrelle/registry.reg
+// The path is worked out again at every open, so a change of the
+// environment takes effect at once.
+//
+// Key handles: opening for reading takes a snapshot of the key's values.
+// RegCreateKeyExA (or an open with KEY_SET_VALUE) first makes sure the file
+// can be replaced, so that a key that could never be saved is refused up
+// front; RegSetValueExA changes only the handle; RegCloseKey writes the
+// file, re-read at that moment with the handle's values laid over it, and
+// reports a failed write as its result.
+#pragma once
+
+#include <string>
+
+// The registry file's path; empty when neither XDG_CONFIG_HOME (absolute) nor
+// a home folder is known.
+std::string registryFilePath();
+// The temporary file that a rewrite of `target` goes through: beside it,
+// named after this process, so two processes never share one.
+std::string registryTempPath(const std::string& target);
+
+// Replaces `target` with `text`: a new file created beside it (never through
+// a link or an existing file at the temporary name), synced, then renamed
+// over the target. False leaves the target byte for byte as it was.
+bool replaceFileAtomically(const std::string& target, const std::string& text);
