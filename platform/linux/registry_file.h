@@ -13,6 +13,10 @@
 // front; RegSetValueExA changes only the handle; RegCloseKey writes the
 // file, re-read at that moment with the handle's values laid over it, and
 // reports a failed write as its result.
+//
+// A registry file that is a symbolic link is read through the link, and a
+// rewrite replaces the link with a regular file (the rename cannot write
+// through it); the file it pointed to is left as it was.
 #pragma once
 
 #include <string>

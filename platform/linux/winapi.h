@@ -11,6 +11,7 @@
 //   egl_offscreen.cpp WGL over an EGL pbuffer: offscreen windows for the
 //                     recorder and the rendering tests, no display needed
 //   registry_file.cpp the registry as a .reg text file in the config folder
+//   registry_text.cpp that file's text: parsing and formatting, no I/O
 //   system.cpp        command line, version, power status, ticks, modules
 //   gtk_dialog.cpp    dialog templates and message boxes on GTK 3
 //
