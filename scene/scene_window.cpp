@@ -1,6 +1,10 @@
 #include "scene_window.h"
 
 #include "cloud_texture.h"
+#include "drift_particles.h"
+#include "lightning_flashes.h"
+#include "meteor_field.h"
+#include "screen_shards.h"
 #include "settings/settings_store.h"
 #include "vector_helpers.h"
 #include "vortex_mesh.h"
@@ -12,7 +16,8 @@
 // The process-wide objects, in their order of construction: the settings
 // come first because the cloud texture colours itself from them when it is
 // built. Kept in this one file so that C++ guarantees the order. None is
-// ever destroyed: the host ends the process directly.
+// ever destroyed: the host ends the process directly. The meteor field draws
+// its first countdown here, before the generator is seeded.
 const SettingEntry settingDefaults[7] = {
     {"DirectionOfClouds", 0},
     {"IntensivityOfLightnings", 30},
@@ -24,6 +29,10 @@ const SettingEntry settingDefaults[7] = {
 };
 SettingsStore settingsStore("Gyrelle Screen Saver", settingDefaults);
 CloudTexture cloudTexture(256, 256);
+DriftParticles driftParticles;
+LightningFlashes lightningFlashes;
+ScreenShards screenShards;
+MeteorField meteorField;
 
 namespace {
 
@@ -75,6 +84,9 @@ void createScene(HWND window)
     glFrontFace(GL_CW);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
+    // Before anything is drawn: the front buffer still shows the desktop.
+    screenShards.setUp();
+
     glGenTextures(1, &scene.mainTexture);
     glBindTexture(GL_TEXTURE_2D, scene.mainTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -88,6 +100,8 @@ void createScene(HWND window)
     scene.vortexMesh = new (std::nothrow) VortexMesh;
     if (scene.vortexMesh != nullptr)
         scene.vortexMesh->build(scene.mainTexture);
+    lightningFlashes.setUp();
+    meteorField.setUp();
 }
 
 // Runs for both WM_CLOSE and WM_DESTROY; the second finds nothing left.
@@ -132,6 +146,13 @@ void renderFrame()
         glCallList(scene.vortexMesh->listName);
         glDisable(GL_TEXTURE_2D);
     }
+
+    driftParticles.drawFrame();
+    screenShards.drawFrame();
+    lightningFlashes.drawFrame();
+    // Read every frame; while it is 0 the meteors stay frozen as they are.
+    if (settingValue("Meteorites_State") != 0)
+        meteorField.drawFrame();
 
     SwapBuffers(scene.deviceContext);
 }
