@@ -7,6 +7,7 @@
 // Called by the scene window once per frame, right after the vortex.
 #pragma once
 
+#include "birth_order.h"
 #include "vector_helpers.h"
 
 #include <cstdint>
@@ -20,15 +21,6 @@ struct DriftParticle {
 
     // One opaque quad 0.015 square with its lower-left corner at the position.
     void draw() const;
-};
-
-// Set order is birth order: birth indices only grow.
-struct EarlierBirth {
-    template <typename Record>
-    bool operator()(const Record& a, const Record& b) const
-    {
-        return a.birthIndex < b.birthIndex;
-    }
 };
 
 class DriftParticles {

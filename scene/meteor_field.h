@@ -19,7 +19,7 @@
 #pragma once
 
 #include "../platform/platform.h"
-#include "drift_particles.h"
+#include "birth_order.h"
 #include "vector_helpers.h"
 
 #include <cstdint>

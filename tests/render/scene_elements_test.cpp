@@ -156,6 +156,40 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
     EXPECT_EQ(report, "");
 }
 
+// Windows of odd sizes: the capture is resampled without reading past its
+// last pixel (the sanitizer build would stop on the stray read), and the
+// opening still shows the picture.
+TEST(SceneElementsRender, OddWindowSizesCaptureSafely)
+{
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{1, 1}, {3, 5}, {161, 121}};
+    for (const auto& size : sizes) {
+        const std::string report = inChild([size] {
+            std::ostringstream out;
+            OffscreenPicture green;
+            green.width = 1;
+            green.height = 1;
+            green.rgba = {0, 255, 0, 255};
+            useFixedSceneSeed(3);
+            HWND window = createOffscreenWindow(size.width, size.height, SceneWindowProc, &green);
+            SendMessageW(window, WM_CREATE, 0, 0);
+            for (int i = 0; i < 256 * 256; ++i) {
+                const uint8_t* t = screenShards.image() + i * 4;
+                if (t[0] != 0 || t[1] != 255 || t[2] != 0) {
+                    out << "texel " << i << " is not the desktop's green\n";
+                    break;
+                }
+            }
+            SendMessageW(window, WM_TIMER, 0, 0);
+            SendMessageW(window, WM_CLOSE, 0, 0);
+            return out.str();
+        });
+        EXPECT_EQ(report, "") << size.width << "x" << size.height;
+    }
+}
+
 // With IntensivityOfLightnings at 100 the sky flashes: a frame with a
 // strong wash is clearly brighter than the calm frame before it. At 0 no
 // flash is ever born and the frames change only as slowly as the clouds.
