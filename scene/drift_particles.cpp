@@ -10,14 +10,14 @@ namespace {
 constexpr double fullTurn = 6.2831852;
 constexpr double deepEnd = -95.0;
 constexpr double nearEnd = 0.0;
-constexpr double specksSide = 0.015;
+constexpr double speckSide = 0.015;
 
 }  // namespace
 
 void DriftParticle::draw() const
 {
     Vector3 offset;
-    const Vector3 corner = position.plus(offset.set(specksSide, specksSide, 0.0));
+    const Vector3 corner = position.plus(offset.set(speckSide, speckSide, 0.0));
     const double b = brightness;
     glColor3d(b, 0.8 * b, 0.8 * b);
     glDisable(GL_TEXTURE_2D);
