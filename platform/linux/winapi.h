@@ -308,3 +308,6 @@ LSTATUS RegDeleteKeyA(HKEY parent, LPCSTR subKey);
 
 // ---- System services (system.cpp) ----------------------------------------------
 LPWSTR GetCommandLineW();
+
+// Dialogs, controls and their GDI.
+#include "winapi_dialogs.h"
