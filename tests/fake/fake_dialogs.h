@@ -1,0 +1,123 @@
+// A recording fake of the dialog, control and GDI functions, for driving
+// the settings dialog and the colour picker without a display.
+//
+// Handles are plain numbers: every dialog gets its own block, and a control
+// is its dialog's handle plus its id, so GetDlgItem and GetDlgCtrlID need
+// no table. A brush is a number that maps to its colour while it lives.
+// DialogBoxParamA/W create a dialog, deliver WM_INITDIALOG and WM_SHOWWINDOW
+// to its procedure, then run the test's driver for that template, which
+// plays the user; the call returns what the procedure gave EndDialog
+// (-1 if it never ended).
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+struct FakeDialog {
+    int templateId = 0;
+    DLGPROC proc = nullptr;
+    HWND owner = nullptr;
+    bool ended = false;
+    INT_PTR result = -1;
+    bool wide = false;
+};
+
+struct FakeScrollBar {
+    int min = 0;
+    int max = 0;
+    UINT page = 0;
+    int pos = 0;
+    int trackPos = 0;
+    UINT lastMask = 0;
+    int setInfoCalls = 0;
+    int setPosCalls = 0;
+    BOOL lastRedraw = FALSE;
+};
+
+struct FakeControlPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // row-major; unset pixels hold kUnset
+    std::vector<COLORREF> fills;   // FillRect colours, in order
+    std::vector<RECT> fillRects;
+    int dcTaken = 0;
+    int dcReleased = 0;
+};
+
+struct FakeDialogs {
+    static constexpr COLORREF kUnset = 0xFF000000;
+
+    std::map<uintptr_t, FakeDialog> dialogs;
+    std::vector<uintptr_t> openOrder;
+    // The test plays the user of a template from here.
+    std::map<int, std::function<void(HWND)>> drivers;
+
+    std::map<uintptr_t, std::string> itemText;  // by control handle
+    std::map<uintptr_t, int> checkedRadio;      // by dialog + first id of the range
+    std::map<uintptr_t, FakeScrollBar> scrollBars;
+    std::map<uintptr_t, FakeControlPixels> controlPixels;
+    std::map<uintptr_t, RECT> clientRects;       // by control handle
+    std::map<uintptr_t, RECT> windowRects;       // screen rectangles, by control handle
+    std::map<uintptr_t, int> redraws;            // RedrawWindow calls by handle
+    std::map<uintptr_t, COLORREF> liveBrushes;
+    int brushesCreated = 0;
+    int brushesDeleted = 0;
+    HWND focus = nullptr;
+    int setFocusCalls = 0;
+    // Every call by name, in order, for tests of sequence.
+    std::vector<std::string> log;
+};
+
+FakeDialogs& fakeDialogs();
+// Forgets every dialog, control and brush; drivers too.
+void resetFakeDialogs();
+
+// Delivers a message to a fake dialog's procedure, as the system would.
+INT_PTR fakeSendToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The user types `text` into an edit control that has the focus: the text
+// changes, then EN_CHANGE reaches the dialog.
+void fakeTypeInto(HWND dialog, int id, const std::string& text);
+// The dialog opened most recently, and the n-th one opened.
+HWND fakeLastDialog();
+const FakeDialog& fakeDialogState(HWND dialog);
+// Sets the client size of a control (for painting) and its rectangle on
+// the screen (for picking).
+void fakeSetClientSize(HWND control, int width, int height);
+void fakeSetWindowRect(HWND control, RECT screenRect);
+COLORREF fakePixel(HWND control, int x, int y);
+
+inline uintptr_t fakeHandleValue(const void* handle)
+{
+    return reinterpret_cast<uintptr_t>(handle);
+}
+
+// ---- What the host's part of the fake records -------------------------------
+// (window, message, cursor, module and registry functions: fake_host_interim.cpp)
+
+struct FakeMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct FakeRegistryWrite {
+    std::string key;
+    std::string name;
+    DWORD type;
+    std::string data;  // the bytes written, terminating zero included
+};
+
+struct FakeHost {
+    POINT cursor{0, 0};
+    std::vector<FakeMessageBox> messageBoxes;
+    std::vector<FakeRegistryWrite> registryWrites;
+    bool registryWritable = true;
+};
+FakeHost& fakeHost();
+void resetFakeHost();
