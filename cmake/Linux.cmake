@@ -14,7 +14,17 @@ target_link_libraries(gyrelle_core PUBLIC OpenGL::GL ${GLU_LIBRARY})
 
 file(GLOB GYRELLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/linux/*.cpp)
 list(FILTER GYRELLE_PLATFORM_SOURCES EXCLUDE REGEX "/main\\.cpp$")
-add_library(gyrelle_platform STATIC ${GYRELLE_PLATFORM_SOURCES})
+# The dialog templates and the logo come from the resource script itself.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(GYRELLE_DIALOG_TABLES ${CMAKE_BINARY_DIR}/generated/dialog_templates.cpp)
+add_custom_command(OUTPUT ${GYRELLE_DIALOG_TABLES}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/rc_dialogs.py
+            ${PROJECT_SOURCE_DIR}/resources/gyrelle.rc ${GYRELLE_DIALOG_TABLES}
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/rc_dialogs.py ${PROJECT_SOURCE_DIR}/resources/gyrelle.rc
+            ${PROJECT_SOURCE_DIR}/resources/logo.bmp
+    COMMENT "Reading the dialog templates from resources/gyrelle.rc")
+add_library(gyrelle_platform STATIC ${GYRELLE_PLATFORM_SOURCES} ${GYRELLE_DIALOG_TABLES})
 target_include_directories(gyrelle_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(gyrelle_platform PUBLIC
     OpenGL::GL OpenGL::EGL OpenGL::GLX ${GLU_LIBRARY} X11::X11 X11::Xext
