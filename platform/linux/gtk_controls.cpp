@@ -211,9 +211,39 @@ gboolean scrollChangeValue(GtkRange*, GtkScrollType scroll, gdouble value, gpoin
     return TRUE;
 }
 
-gboolean scrollButton(GtkWidget*, GdkEventButton* event, gpointer data)
+// Which arrow of the bar a point is on: -1 left, 1 right, 0 neither.
+// The arrows are square, as wide as the bar is high.
+int arrowAt(GtkWidget* widget, double x)
+{
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int arrow = std::min(gtk_widget_get_allocated_height(widget), width / 3);
+    if (x < arrow)
+        return -1;
+    if (x >= width - arrow)
+        return 1;
+    return 0;
+}
+
+gboolean scrollButton(GtkWidget* widget, GdkEventButton* event, gpointer data)
 {
     auto* control = static_cast<ControlWindow*>(data);
+    // HACK: GTK 3 steps from its arrows in small smooth jumps, which would
+    // read as thumb tracking; an arrow click is one line step here.
+    if (event->button == 1 && (event->type == GDK_BUTTON_PRESS || event->type == GDK_2BUTTON_PRESS)) {
+        const int arrow = arrowAt(widget, event->x);
+        if (arrow != 0) {
+            if (gtk_widget_get_can_focus(widget))
+                gtk_widget_grab_focus(widget);
+            control->scrollArrowHeld = true;
+            sendScroll(control, arrow < 0 ? SB_LINELEFT : SB_LINERIGHT);
+            return TRUE;
+        }
+    }
+    if (event->type == GDK_BUTTON_RELEASE && control->scrollArrowHeld) {
+        control->scrollArrowHeld = false;
+        sendScroll(control, SB_ENDSCROLL);
+        return TRUE;
+    }
     if (event->type == GDK_BUTTON_PRESS) {
         control->scrollButtonDown = true;
         control->scrollDragged = false;
@@ -227,10 +257,46 @@ gboolean scrollButton(GtkWidget*, GdkEventButton* event, gpointer data)
     return FALSE;
 }
 
-gboolean scrollKeyReleased(GtkWidget*, GdkEventKey*, gpointer data)
+// GTK gives scroll bars no keys; these are the keys of a Windows scroll
+// bar control that has the focus, each followed by SB_ENDSCROLL on release.
+int scrollRequestForKey(guint key)
 {
-    sendScroll(static_cast<ControlWindow*>(data), SB_ENDSCROLL);
-    return FALSE;
+    switch (key) {
+    case GDK_KEY_Left:
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Left:
+    case GDK_KEY_KP_Up:
+        return SB_LINELEFT;
+    case GDK_KEY_Right:
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Right:
+    case GDK_KEY_KP_Down:
+        return SB_LINERIGHT;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+        return SB_PAGELEFT;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+        return SB_PAGERIGHT;
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+        return SB_LEFT;
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+        return SB_RIGHT;
+    default:
+        return -1;
+    }
+}
+
+gboolean scrollKey(GtkWidget*, GdkEventKey* event, gpointer data)
+{
+    const int request = scrollRequestForKey(event->keyval);
+    if (request < 0)
+        return FALSE;
+    auto* control = static_cast<ControlWindow*>(data);
+    sendScroll(control, static_cast<WORD>(event->type == GDK_KEY_PRESS ? request : SB_ENDSCROLL));
+    return TRUE;
 }
 
 GdkPixbuf* loadBitmap(int resourceId)
@@ -371,7 +437,9 @@ void makeScrollBar(ControlWindow* control)
     g_signal_connect(control->widget, "change-value", G_CALLBACK(scrollChangeValue), control);
     g_signal_connect(control->widget, "button-press-event", G_CALLBACK(scrollButton), control);
     g_signal_connect(control->widget, "button-release-event", G_CALLBACK(scrollButton), control);
-    g_signal_connect(control->widget, "key-release-event", G_CALLBACK(scrollKeyReleased), control);
+    gtk_widget_add_events(control->widget, GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK);
+    g_signal_connect(control->widget, "key-press-event", G_CALLBACK(scrollKey), control);
+    g_signal_connect(control->widget, "key-release-event", G_CALLBACK(scrollKey), control);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ std::string dialogCss(const std::string& family, int points)
            " -GtkScrollbar-has-forward-stepper: true; background-color: #e8e8e8; }\n"
            ".gyrelle-dialog scrollbar slider { min-width: 12px; min-height: 8px; border-radius: 0;"
            " background-color: #a8a8a8; }\n"
-           ".gyrelle-dialog scrollbar button { min-width: 12px; min-height: 8px; padding: 0; }\n";
+           ".gyrelle-dialog scrollbar button { min-width: 14px; min-height: 8px; padding: 0; }\n";
 }
 
 LPARAM clientPoint(DialogWindow* dialog, double xRoot, double yRoot)

@@ -37,6 +37,7 @@ struct ControlWindow : PlatformWindow {
     GtkAdjustment* adjustment = nullptr;
     bool scrollButtonDown = false;
     bool scrollDragged = false;
+    bool scrollArrowHeld = false;
     int lastThumb = 0;
     // Owner-drawn statics: the pixels; bitmaps: the picture.
     cairo_surface_t* surface = nullptr;
