@@ -1,0 +1,75 @@
+// The Linux layer's copy of the dialog templates, generated from the
+// resource script, and its reading of numbers typed into edit controls.
+#include "platform/linux/gtk_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+// Guards the Linux dialogs drifting from the resource script: the tables
+// must carry every control, in template order, with its style.
+TEST(DialogTemplates, TablesFollowTheResourceScript)
+{
+    const DialogTemplate* settings = platformFindDialogTemplate(2003);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_STREQ(settings->caption, "Gyrelle Screen Saver Settings");
+    EXPECT_EQ(settings->style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
+                                                  DS_SETFONT | DS_FIXEDSYS));
+    EXPECT_EQ(settings->cx, 267);
+    EXPECT_EQ(settings->cy, 174);
+    EXPECT_STREQ(settings->fontName, "MS Shell Dlg");
+    EXPECT_EQ(settings->pointSize, 8);
+    const int settingsIds[] = {-1, -1, -1, -1, -1, 1004, 1005, 1014, 1009, -1, 1015,
+                               -1, -1, 1018, -1, -1, 1010, -1, 1019, 1020, 1021};
+    ASSERT_EQ(settings->itemCount, sizeof settingsIds / sizeof settingsIds[0]);
+    for (size_t i = 0; i < settings->itemCount; ++i)
+        EXPECT_EQ(settings->items[i].id, settingsIds[i]) << i;
+    EXPECT_EQ(settings->items[0].textResource, 118);
+    EXPECT_EQ(settings->items[0].style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_SUNKEN));
+    EXPECT_EQ(settings->items[7].style & BS_NOTIFY, static_cast<DWORD>(BS_NOTIFY));
+    EXPECT_EQ(settings->items[7].exStyle, static_cast<DWORD>(WS_EX_STATICEDGE));
+    EXPECT_EQ(settings->items[20].style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+
+    const DialogTemplate* picker = platformFindDialogTemplate(1111);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_STREQ(picker->caption, "Adjust color");
+    EXPECT_EQ(picker->exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY));
+    const int pickerIds[] = {1010, 1011, 1001, -1, 1009, -1, 1003, -1, 1004, 1012, -1};
+    ASSERT_EQ(picker->itemCount, sizeof pickerIds / sizeof pickerIds[0]);
+    for (size_t i = 0; i < picker->itemCount; ++i)
+        EXPECT_EQ(picker->items[i].id, pickerIds[i]) << i;
+    EXPECT_STREQ(picker->items[10].text, "Sample:");
+    EXPECT_EQ(picker->items[9].style & SS_TYPEMASK, static_cast<DWORD>(SS_OWNERDRAW));
+
+    const BitmapResource* logo = platformFindBitmap(118);
+    ASSERT_NE(logo, nullptr);
+    ASSERT_GT(logo->size, 54u);
+    EXPECT_EQ(std::memcmp(logo->data, "BM", 2), 0);
+    EXPECT_EQ(platformFindDialogTemplate(1), nullptr);
+}
+
+TEST(DialogTemplates, TypedNumbersReadAsGetDlgItemIntReadsThem)
+{
+    const struct {
+        const char* text;
+        BOOL isSigned;
+        UINT value;
+        BOOL translated;
+    } cases[] = {
+        {"255", FALSE, 255, TRUE},        {" 42 ", FALSE, 42, TRUE},       {"300", FALSE, 300, TRUE},
+        {"", FALSE, 0, FALSE},            {"abc", FALSE, 0, FALSE},        {"12abc", FALSE, 0, FALSE},
+        {"-5", FALSE, 0, FALSE},          {"-5", TRUE, static_cast<UINT>(-5), TRUE},
+        {"4294967295", FALSE, 4294967295u, TRUE}, {"4294967296", FALSE, 0, FALSE},
+        {"2147483648", TRUE, 0, FALSE},
+    };
+    for (const auto& c : cases) {
+        BOOL translated = 2;
+        EXPECT_EQ(parseDialogInt(c.text, &translated, c.isSigned), c.value) << c.text;
+        EXPECT_EQ(translated, c.translated) << c.text;
+    }
+    EXPECT_EQ(parseDialogInt(nullptr, nullptr, FALSE), 0u);
+}
+
+}  // namespace
