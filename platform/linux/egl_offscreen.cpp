@@ -151,7 +151,7 @@ HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenP
 OffscreenPicture readOffscreenFrame(HWND window)
 {
     OffscreenPicture frame;
-    if (!IsWindow(window))
+    if (platformOwnWindow(window) == nullptr)
         return frame;
     frame.width = window->width;
     frame.height = window->height;

@@ -1,15 +1,27 @@
-// The Linux entry: the recorder's options are taken here; everything else
-// is the host's.
+// The Linux entry: the recorder's options and XScreenSaver's are taken
+// here; everything else is the host's.
 #include "host/recorder.h"
 #include "host/saver_host.h"
+#include "host/xscreensaver_args.h"
 #include "platform/linux/system_args.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--record") == 0)
         return runRecorder(argc - 1, argv + 1);
-    platformSetCommandLine(argc, argv);
+
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string switches = xscreensaverSwitches(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!switches.empty()) {
+        char* translated[] = {argv[0], &switches[0], nullptr};
+        platformSetCommandLine(2, translated);
+    } else {
+        platformSetCommandLine(argc, argv);
+    }
     saverEntry();
 }

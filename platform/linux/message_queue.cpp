@@ -170,14 +170,33 @@ void platformSetMessageBoxHandler(PlatformMessageBoxHandler handler)
     queue().messageBox = handler;
 }
 
+PlatformWindow* platformOwnWindow(HWND window)
+{
+    if (window == nullptr || queue().live.count(window) == 0 || window->destroyed)
+        return nullptr;
+    return window;
+}
+
+std::vector<PlatformWindow*> platformOwnWindows()
+{
+    std::vector<PlatformWindow*> windows;
+    for (PlatformWindow* window : queue().live) {
+        if (!window->destroyed)
+            windows.push_back(window);
+    }
+    return windows;
+}
+
 BOOL IsWindow(HWND window)
 {
-    return window != nullptr && queue().live.count(window) != 0 && !window->destroyed;
+    if (window == nullptr)
+        return FALSE;
+    return platformOwnWindow(window) != nullptr || platformForeignWindowExists(window);
 }
 
 BOOL DestroyWindow(HWND window)
 {
-    if (!IsWindow(window))
+    if (platformOwnWindow(window) == nullptr)
         return FALSE;
     MessageQueue& q = queue();
     window->deliver(WM_DESTROY, 0, 0);
@@ -201,8 +220,10 @@ BOOL DestroyWindow(HWND window)
 
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
-    if (!IsWindow(window) || rect == nullptr)
+    if (rect == nullptr)
         return FALSE;
+    if (platformOwnWindow(window) == nullptr)
+        return platformForeignClientRect(window, rect) ? TRUE : FALSE;
     *rect = RECT{0, 0, window->width, window->height};
     return TRUE;
 }
@@ -220,7 +241,8 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM)
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (window != nullptr && !IsWindow(window))
+    // Another client's window cannot take our messages.
+    if (window != nullptr && platformOwnWindow(window) == nullptr)
         return FALSE;
     queue().posted.push_back(MSG{window, message, wParam, lParam, messageTime(), {0, 0}});
     return TRUE;
@@ -228,7 +250,7 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!IsWindow(window))
+    if (platformOwnWindow(window) == nullptr)
         return 0;
     return window->deliver(message, wParam, lParam);
 }
@@ -289,14 +311,14 @@ BOOL TranslateMessage(const MSG*)
 
 LRESULT DispatchMessageW(const MSG* msg)
 {
-    if (msg == nullptr || !IsWindow(msg->hwnd))
+    if (msg == nullptr || platformOwnWindow(msg->hwnd) == nullptr)
         return 0;
     return msg->hwnd->deliver(msg->message, msg->wParam, msg->lParam);
 }
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT periodMs, void*)
 {
-    if (!IsWindow(window))
+    if (platformOwnWindow(window) == nullptr)
         return 0;
     MessageQueue& q = queue();
     const std::chrono::milliseconds period(std::max<UINT>(periodMs, 10));
@@ -331,7 +353,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 
 HDC GetDC(HWND window)
 {
-    if (!IsWindow(window))
+    if (platformOwnWindow(window) == nullptr)
         return nullptr;
     return window->deviceContext();
 }

@@ -1,13 +1,24 @@
-// System services: the command line.
+// System services: the command line, start-up information, the process
+// end, the version, ticks and modules.
 #include "system_args.h"
 #include "window_object.h"
 
+#include <sched.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace {
 
 std::wstring commandLine;
+
+// The program's own module: the one handle GetModuleHandleW(nullptr) gives.
+struct PlatformModuleTag {
+} ownModule;
 
 // UTF-8 to wide units, independent of the locale; a malformed sequence
 // becomes U+FFFD and decoding goes on with the next byte.
@@ -53,4 +64,86 @@ void platformSetCommandLine(int argc, char** argv)
 LPWSTR GetCommandLineW()
 {
     return &commandLine[0];
+}
+
+void GetStartupInfoW(LPSTARTUPINFOW info)
+{
+    if (info == nullptr)
+        return;
+    const DWORD size = info->cb;
+    *info = STARTUPINFOW{};
+    info->cb = size;
+}
+
+void ExitProcess(UINT exitCode)
+{
+    std::fflush(nullptr);
+    _exit(static_cast<int>(exitCode & 0xFF));
+}
+
+BOOL GetVersionExW(LPOSVERSIONINFOW info)
+{
+    if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW))
+        return FALSE;
+    // Reported as the current platform, so that the steps only the legacy
+    // one needs (password, saver-running flag, AutoPlay) are skipped.
+    *info = OSVERSIONINFOW{};
+    info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    info->dwMajorVersion = 10;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    return TRUE;
+}
+
+DWORD GetTickCount()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<DWORD>(ms);
+}
+
+void Sleep(DWORD milliseconds)
+{
+    if (milliseconds == 0) {
+        sched_yield();
+        return;
+    }
+    timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+LPWSTR CharNextW(LPCWSTR text)
+{
+    return const_cast<LPWSTR>(*text != 0 ? text + 1 : text);
+}
+
+HMODULE GetModuleHandleW(LPCWSTR name)
+{
+    return name == nullptr ? reinterpret_cast<HMODULE>(&ownModule) : nullptr;
+}
+
+HMODULE LoadLibraryW(LPCWSTR)
+{
+    return nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE, LPCSTR)
+{
+    return nullptr;
+}
+
+BOOL FreeLibrary(HMODULE)
+{
+    return FALSE;
+}
+
+BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
+{
+    return FALSE;
+}
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls)
+{
+    return controls != nullptr ? TRUE : FALSE;
 }

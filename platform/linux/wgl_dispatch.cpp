@@ -25,7 +25,7 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*)
 
 HGLRC wglCreateContext(HDC dc)
 {
-    if (dc == nullptr || !IsWindow(dc->window))
+    if (dc == nullptr || platformOwnWindow(dc->window) == nullptr)
         return nullptr;
     return dc->window->createGLContext(dc);
 }
@@ -58,7 +58,7 @@ BOOL wglDeleteContext(HGLRC context)
 
 BOOL SwapBuffers(HDC dc)
 {
-    if (dc == nullptr || !IsWindow(dc->window))
+    if (dc == nullptr || platformOwnWindow(dc->window) == nullptr)
         return FALSE;
     dc->window->swapBuffers();
     return TRUE;

@@ -12,7 +12,11 @@
 //                     recorder and the rendering tests, no display needed
 //   registry_file.cpp the registry as a .reg text file in the config folder
 //   registry_text.cpp that file's text: parsing and formatting, no I/O
-//   system.cpp        command line, version, power status, ticks, modules
+//   system.cpp        command line, start-up, version, ticks, modules
+//   power.cpp         power status (sysfs), suspend and resume (logind)
+//   fault_guard.cpp   the fault guard: processor faults end with -1
+//   dialog_bridge.cpp TEMPORARY DialogBoxParamW until gtk_dialog.cpp lands
+//   winapi_host.h     declarations the host adds (start-up, windows, power)
 //   gtk_dialog.cpp    dialog templates and message boxes on GTK 3
 //
 // Types are distinct, opaque handle types; nothing here aliases another
@@ -311,3 +315,6 @@ LPWSTR GetCommandLineW();
 
 // Dialogs, controls and their GDI.
 #include "winapi_dialogs.h"
+
+// The host's start-up, saver windows, power and modules.
+#include "winapi_host.h"

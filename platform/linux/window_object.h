@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct PlatformGLContext {
     virtual ~PlatformGLContext() = default;
@@ -63,6 +64,16 @@ protected:
 
 // Registers a new window as live (IsWindow) and returns it as a handle.
 HWND platformAdoptWindow(PlatformWindow* window);
+// The layer's own live window behind a handle, or null (a foreign or dead
+// handle). Only such windows may be dereferenced.
+PlatformWindow* platformOwnWindow(HWND window);
+// Every own live window, for broadcasts.
+std::vector<PlatformWindow*> platformOwnWindows();
+
+// Handles of other X clients' windows (x11_window.cpp): whether the X
+// window the handle's value names exists, and its size.
+bool platformForeignWindowExists(HWND window);
+bool platformForeignClientRect(HWND window, RECT* rect);
 
 // A source of input messages polled by the message loop (the X connection).
 struct PlatformEventSource {

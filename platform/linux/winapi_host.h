@@ -1,0 +1,163 @@
+// The part of the Windows-interface subset that the screen-saver host calls:
+// process start and end, the saver window class and windows, the cursor,
+// system information, power status and modules. Included at the end of
+// winapi.h; see the map there for which file supplies what.
+//
+// Window handles that the layer did not make itself stand for windows of
+// other X clients: their value is the X window id, as the screen-saver
+// command line and FindWindowW give them. IsWindow, GetClientRect,
+// SetForegroundWindow and CreateWindowExW (as a parent) accept them; other
+// functions treat them as absent.
+#pragma once
+
+// ---- Start-up and process (system.cpp) --------------------------------------
+typedef void* HANDLE;
+
+struct STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwXSize;
+    DWORD dwYSize;
+    DWORD dwXCountChars;
+    DWORD dwYCountChars;
+    DWORD dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+};
+typedef STARTUPINFOW* LPSTARTUPINFOW;
+
+#define STARTF_USESHOWWINDOW 0x00000001
+#define SW_SHOWDEFAULT 10
+
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
+
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+void GetStartupInfoW(LPSTARTUPINFOW info);
+// Ends the process at once: no static destructor or exit handler runs.
+// The status the parent sees is the code's low byte (-1 reads as 255).
+[[noreturn]] void ExitProcess(UINT exitCode);
+// Always the current platform, VER_PLATFORM_WIN32_NT.
+BOOL GetVersionExW(LPOSVERSIONINFOW info);
+DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
+LPWSTR CharNextW(LPCWSTR text);
+
+// ---- Modules (system.cpp) ----------------------------------------------------
+// The program's own module is the only one: the system components that
+// Windows reaches by name (password verifier, input method) do not exist.
+HMODULE GetModuleHandleW(LPCWSTR name);
+HMODULE LoadLibraryW(LPCWSTR name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+
+#define SPI_SCREENSAVERRUNNING 0x0061
+BOOL SystemParametersInfoW(UINT action, UINT param, LPVOID value, UINT winIni);
+
+// ---- Power (power.cpp) -------------------------------------------------------
+struct SYSTEM_POWER_STATUS {
+    BYTE ACLineStatus;
+    BYTE BatteryFlag;
+    BYTE BatteryLifePercent;
+    BYTE Reserved1;
+    DWORD BatteryLifeTime;
+    DWORD BatteryFullLifeTime;
+};
+typedef SYSTEM_POWER_STATUS* LPSYSTEM_POWER_STATUS;
+// ACLineStatus from the kernel's mains supplies: 1 when one is online, 0
+// when none is, 255 when the machine reports no mains supply at all.
+BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status);
+
+// ---- Common controls (system.cpp) --------------------------------------------
+struct INITCOMMONCONTROLSEX {
+    DWORD dwSize;
+    DWORD dwICC;
+};
+typedef INITCOMMONCONTROLSEX* LPINITCOMMONCONTROLSEX;
+#define ICC_TAB_CLASSES 0x00000008
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+
+// ---- Window classes, windows and the cursor (x11_window.cpp) -----------------
+struct WNDCLASSW {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCWSTR lpszMenuName;
+    LPCWSTR lpszClassName;
+};
+typedef WORD ATOM;
+
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_EX_TOPMOST 0x00000008L
+
+#define SM_XVIRTUALSCREEN 76
+#define SM_YVIRTUALSCREEN 77
+#define SM_CXVIRTUALSCREEN 78
+#define SM_CYVIRTUALSCREEN 79
+
+#define BLACK_BRUSH 4
+
+#define WM_XBUTTONDOWN 0x020B
+#define WM_XBUTTONUP 0x020C
+
+#ifndef MAKEINTRESOURCEW
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(i))))
+#endif
+
+ATOM RegisterClassW(const WNDCLASSW* windowClass);
+// Makes an X window: full screen (WS_POPUP) over the whole X screen, or a
+// child (WS_CHILD) of the given parent. Delivers WM_CREATE, then
+// WM_SHOWWINDOW when WS_VISIBLE is set. Without a display the window has
+// no X side and no OpenGL, so the scene reports that and the loop ends.
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style,
+                     int x, int y, int width, int height, HWND parent, HMENU menu,
+                     HINSTANCE instance, LPVOID param);
+HWND FindWindowW(LPCWSTR className, LPCWSTR title);
+BOOL SetForegroundWindow(HWND window);
+HWND GetForegroundWindow();
+HWND GetParent(HWND window);
+int GetSystemMetrics(int index);
+int GetClipBox(HDC dc, LPRECT rect);
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+HGDIOBJ GetStockObject(int object);
+// With none, the pointer over the layer's windows becomes invisible.
+HCURSOR SetCursor(HCURSOR cursor);
+BOOL GetCursorPos(LPPOINT point);
+UINT RegisterWindowMessageW(LPCWSTR name);
+
+// ---- Dialogs (gtk_dialog.cpp) --------------------------------------------------
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner,
+                        DLGPROC dialogProc, LPARAM initParam);
