@@ -2,6 +2,8 @@
 # the portable unit tests, which run under Wine.
 enable_language(RC)
 
+# The fault guard is the one Windows-only source the core needs.
+target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp)
 target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
 target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 

@@ -1,0 +1,109 @@
+// A recording fake of the platform subset the host, the scene and the
+// settings store call: windows, the message queue, timers, the cursor,
+// system information, modules and the registry. Tests set what the
+// "system" reports, run host code, and read back the calls it made.
+//
+// Window handles are plain numbers: the fake never dereferences them.
+// Windows made by CreateWindowExW count from 0x10000; other numbers are
+// windows of other programs when listed in existingWindows.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct FakeCall {
+    std::string name;
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    std::wstring text;
+};
+
+struct FakeCreatedWindow {
+    DWORD exStyle = 0;
+    std::wstring className;
+    std::wstring title;
+    DWORD style = 0;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    HWND parent = nullptr;
+    HWND handle = nullptr;
+};
+
+struct FakePlatform {
+    // ---- What the system reports --------------------------------------------
+    std::wstring commandLine;
+    DWORD platformId = 2;  // VER_PLATFORM_WIN32_NT
+    bool versionFails = false;
+    std::set<uintptr_t> existingWindows;  // other programs' windows
+    HWND foregroundWindow = nullptr;
+    RECT parentClient{0, 0, 320, 240};
+    RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
+    RECT screenClipBox{0, 0, 800, 600};
+    POINT cursor{100, 100};
+    bool cursorFails = false;
+    DWORD tickCount = 1000;
+    BYTE acLineStatus = 1;
+    bool powerStatusFails = false;
+    HWND runningSaver = nullptr;  // what FindWindowW finds
+    INT_PTR dialogResult = 1;
+    bool glAvailable = true;
+    bool createWindowFails = false;
+    // The legacy platform's system components.
+    std::vector<BYTE> usePasswordValue;  // empty: no such registry value
+    bool desktopKeyPresent = true;
+    bool passwordCplPresent = false;
+    bool verifierExported = true;
+    std::deque<BOOL> verifierAnswers;  // one per check; none left: refused
+    bool mprPresent = false;
+    bool imm32Loaded = false;
+    // Makes runGuarded behave as if the guarded code faulted.
+    bool faultInGuard = false;
+    // Runs when the message loop finds nothing to do; by default the
+    // saver's window is destroyed (as a preview's parent would do), so no
+    // loop runs forever.
+    std::function<void()> onIdle;
+
+    // ---- What happened ------------------------------------------------------
+    std::vector<FakeCall> calls;
+    std::vector<FakeCreatedWindow> created;
+    std::map<std::wstring, WNDPROC> classes;
+    std::map<HWND, WNDPROC> procs;
+    std::set<HWND> destroyed;
+    std::deque<MSG> posted;
+    bool quitPosted = false;
+    int quitCode = 0;
+    bool loopStarved = false;
+    int verifierCalls = 0;
+
+    void record(const std::string& name, HWND window = nullptr, UINT message = 0, WPARAM wParam = 0,
+                LPARAM lParam = 0, const std::wstring& text = std::wstring());
+    size_t count(const std::string& name) const;
+    // Messages posted (PostMessageW) with this id, in order.
+    std::vector<FakeCall> postsOf(UINT message) const;
+    // Index of the first call with this name at or after `from`, or -1.
+    long indexOf(const std::string& name, size_t from = 0) const;
+};
+
+FakePlatform& fake();
+// Fresh fake and fresh host state.
+void resetFake();
+
+// Handles: windows of other programs are their numbers.
+HWND fakeWindow(uintptr_t value);
+
+// What a loop iteration would do with the next queued message.
+bool fakeDispatchNext();
+
+// GetModuleHandleW(nullptr) in the fake.
+HMODULE fakeOwnModule();
