@@ -1,0 +1,13 @@
+#!/bin/bash
+# A display server that goes away ends the saver promptly, not with 0.
+. "$(dirname "$0")/common.bash"
+start_xvfb
+
+start_saver /s
+wait_for_window "Screen Saver" >/dev/null || { fail "no saver window"; finish; }
+kill -9 "$XVFB_PID" 2>/dev/null
+{ wait "$XVFB_PID"; } 2>/dev/null
+XVFB_PID=
+wait_status "$SAVER_PID" 5
+[ "$STATUS" != running ] && [ "$STATUS" != 0 ] && echo "ok: ended with $STATUS" || fail "after the server died: $STATUS"
+finish

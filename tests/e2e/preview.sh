@@ -1,0 +1,45 @@
+#!/bin/bash
+# The preview fills another program's window, ignores input and ends when
+# that window goes; XScreenSaver's forms behave the same.
+. "$(dirname "$0")/common.bash"
+start_xvfb
+
+start_parent() {
+    rm -f "$WORK/parent.id"
+    "$PARENT_WINDOW" >"$WORK/parent.id" &
+    PARENT_PID=$!
+    STARTED_PIDS+=("$PARENT_PID")
+    for _ in $(seq 100); do
+        [ -s "$WORK/parent.id" ] && break
+        sleep 0.05
+    done
+    PARENT_ID=$(head -n1 "$WORK/parent.id")
+}
+
+run_preview_case() {  # DESCRIPTION ARGUMENTS... (PARENT_ID set)
+    local description=$1
+    shift
+    start_saver "$@"
+    local id
+    id=$(wait_for_window "Preview") || { fail "$description: no preview window"; kill "$SAVER_PID"; return; }
+    check "$description: fills the parent" "300x200" "$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+    check "$description: child of the parent" "$(printf '0x%x' "$PARENT_ID")" "$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')"
+    xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
+    settle
+    running "$SAVER_PID" && echo "ok: $description: input keeps the preview" || fail "$description: input ended the preview"
+    kill -USR1 "$PARENT_PID"
+    wait_status "$SAVER_PID" 5
+    check "$description: the parent's end ends it with 0" 0 "$STATUS"
+    kill -TERM "$PARENT_PID" 2>/dev/null
+    wait "$PARENT_PID" 2>/dev/null
+}
+
+start_parent
+run_preview_case "/p" /p "$PARENT_ID"
+start_parent
+run_preview_case "/l" /l "$PARENT_ID"
+start_parent
+run_preview_case "-window-id hex" -window-id "$(printf '0x%x' "$PARENT_ID")"
+start_parent
+XSCREENSAVER_WINDOW=$PARENT_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
+finish
