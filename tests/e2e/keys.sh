@@ -1,5 +1,6 @@
 #!/bin/bash
-# Keys end the saver, Alt included; the wheel does not; SIGTERM closes it.
+# Keys and clicks end the saver, Alt included, and so does another program
+# taking the focus; the wheel does not; SIGTERM closes it.
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
@@ -24,8 +25,20 @@ xdotool click 1
 wait_status "$SAVER_PID" 5
 check "a click ends with 0" 0 "$STATUS"
 
+# Another program taking the focus ends the saver (WM_ACTIVATEAPP).
+"$PARENT_WINDOW" >"$WORK/other.id" &
+OTHER_PID=$!
+STARTED_PIDS+=("$OTHER_PID")
+for _ in $(seq 100); do [ -s "$WORK/other.id" ] && break; sleep 0.05; done
 start_saver /s
 wait_for_window "Screen Saver" >/dev/null || { fail "no fourth saver window"; finish; }
+xdotool windowfocus "$(head -n1 "$WORK/other.id")"
+wait_status "$SAVER_PID" 5
+check "another program taking the focus ends with 0" 0 "$STATUS"
+kill -TERM "$OTHER_PID"
+
+start_saver /s
+wait_for_window "Screen Saver" >/dev/null || { fail "no fifth saver window"; finish; }
 kill -TERM "$SAVER_PID"
 wait_status "$SAVER_PID" 5
 check "SIGTERM ends with 0" 0 "$STATUS"
