@@ -57,14 +57,16 @@ start_saver() {
     STARTED_PIDS+=("$SAVER_PID")
 }
 
-# Waits until a window with the class and name exists; prints its id.
+# Waits until a window with the class and name exists; prints its id. The
+# full-screen saver is waited for until it holds the focus: by then it has
+# set itself up and taken the cursor position that travel counts from.
 wait_for_window() {  # NAME
-    for _ in $(seq 200); do
+    for _ in $(seq 400); do
         local id
         id=$(xdotool search --class WindowsScreenSaverClass 2>/dev/null | while read -r w; do
             if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then echo "$w"; fi
         done | head -n1)
-        if [ -n "$id" ]; then
+        if [ -n "$id" ] && { [ "$1" != "Screen Saver" ] || [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ]; }; then
             echo "$id"
             return 0
         fi
