@@ -1,11 +1,9 @@
 #include "saver_host.h"
 
 #include "scene/scene_window.h"
+#include "settings/settings_dialog.h"
 
 #include <cstdlib>
-
-// The settings dialog's procedure (settings/settings_dialog.cpp).
-INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 namespace {
 

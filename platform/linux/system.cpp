@@ -16,9 +16,6 @@ namespace {
 
 std::wstring commandLine;
 
-// The program's own module: the one handle GetModuleHandleW(nullptr) gives.
-struct PlatformModuleTag {
-} ownModule;
 
 // UTF-8 to wide units, independent of the locale; a malformed sequence
 // becomes U+FFFD and decoding goes on with the next byte.
@@ -118,10 +115,6 @@ LPWSTR CharNextW(LPCWSTR text)
     return const_cast<LPWSTR>(*text != 0 ? text + 1 : text);
 }
 
-HMODULE GetModuleHandleW(LPCWSTR name)
-{
-    return name == nullptr ? reinterpret_cast<HMODULE>(&ownModule) : nullptr;
-}
 
 HMODULE LoadLibraryW(LPCWSTR)
 {
@@ -143,7 +136,3 @@ BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
     return FALSE;
 }
 
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls)
-{
-    return controls != nullptr ? TRUE : FALSE;
-}

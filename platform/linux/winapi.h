@@ -15,7 +15,6 @@
 //   system.cpp        command line, start-up, version, ticks, modules
 //   power.cpp         power status (sysfs), suspend and resume (logind)
 //   fault_guard.cpp   the fault guard: processor faults end with -1
-//   dialog_bridge.cpp TEMPORARY DialogBoxParamW until gtk_dialog.cpp lands
 //   winapi_host.h     declarations the host adds (start-up, windows, power)
 //   gtk_dialog.cpp    dialog templates and message boxes on GTK 3
 //

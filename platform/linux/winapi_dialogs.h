@@ -141,7 +141,7 @@ BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 
-// ---- Cursor and module (cursor_position.cpp, module_handle.cpp) -------------
+// ---- Cursor and module (x11_window.cpp, module_handle.cpp) ------------------
 BOOL GetCursorPos(LPPOINT point);
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 

@@ -1,7 +1,8 @@
 // The part of the Windows-interface subset that the screen-saver host calls:
 // process start and end, the saver window class and windows, the cursor,
 // system information, power status and modules. Included at the end of
-// winapi.h; see the map there for which file supplies what.
+// winapi.h after winapi_dialogs.h (which has the common controls, dialogs
+// and MAKEINTRESOURCEW); see the map there for which file supplies what.
 //
 // Window handles that the layer did not make itself stand for windows of
 // other X clients: their value is the X window id, as the screen-saver
@@ -62,10 +63,9 @@ DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
 LPWSTR CharNextW(LPCWSTR text);
 
-// ---- Modules (system.cpp) ----------------------------------------------------
+// ---- Modules (system.cpp; GetModuleHandleW in module_handle.cpp) ------------
 // The program's own module is the only one: the system components that
 // Windows reaches by name (password verifier, input method) do not exist.
-HMODULE GetModuleHandleW(LPCWSTR name);
 HMODULE LoadLibraryW(LPCWSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
@@ -86,15 +86,6 @@ typedef SYSTEM_POWER_STATUS* LPSYSTEM_POWER_STATUS;
 // ACLineStatus from the kernel's mains supplies: 1 when one is online, 0
 // when none is, 255 when the machine reports no mains supply at all.
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status);
-
-// ---- Common controls (system.cpp) --------------------------------------------
-struct INITCOMMONCONTROLSEX {
-    DWORD dwSize;
-    DWORD dwICC;
-};
-typedef INITCOMMONCONTROLSEX* LPINITCOMMONCONTROLSEX;
-#define ICC_TAB_CLASSES 0x00000008
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 
 // ---- Window classes, windows and the cursor (x11_window.cpp) -----------------
 struct WNDCLASSW {
@@ -133,10 +124,6 @@ typedef WORD ATOM;
 #define WM_XBUTTONDOWN 0x020B
 #define WM_XBUTTONUP 0x020C
 
-#ifndef MAKEINTRESOURCEW
-#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(static_cast<WORD>(i))))
-#endif
-
 ATOM RegisterClassW(const WNDCLASSW* windowClass);
 // Makes an X window: full screen (WS_POPUP) over the whole X screen, or a
 // child (WS_CHILD) of the given parent. Delivers WM_CREATE, then
@@ -158,6 +145,3 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL GetCursorPos(LPPOINT point);
 UINT RegisterWindowMessageW(LPCWSTR name);
 
-// ---- Dialogs (gtk_dialog.cpp) --------------------------------------------------
-INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner,
-                        DLGPROC dialogProc, LPARAM initParam);

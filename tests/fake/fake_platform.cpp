@@ -1,14 +1,22 @@
 #include "fake_platform.h"
 
+#include "fake_dialogs.h"
 #include "host/saver_host.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
 FakePlatform* current = nullptr;
+FakeHost hostFake;
+std::string openKeyPath;
+
+constexpr uintptr_t kMachineRoot = 0x9000001;
+constexpr uintptr_t kUserRoot = 0x9000002;
+constexpr uintptr_t kOpenKey = 0x9000100;
 
 template <typename T>
 T handle(uintptr_t value)
@@ -105,6 +113,19 @@ void resetFake()
     delete current;
     current = new FakePlatform;
     resetHostStateForTests();
+    resetFakeHost();
+    resetFakeDialogs();
+}
+
+FakeHost& fakeHost()
+{
+    return hostFake;
+}
+
+void resetFakeHost()
+{
+    hostFake = FakeHost{};
+    openKeyPath.clear();
 }
 
 HWND fakeWindow(uintptr_t value)
@@ -192,6 +213,11 @@ BOOL IsWindow(HWND window)
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
     fake().record("GetClientRect", window);
+    auto control = fakeDialogs().clientRects.find(fakeHandleValue(window));
+    if (control != fakeDialogs().clientRects.end()) {
+        *rect = control->second;
+        return TRUE;
+    }
     if (!IsWindow(window))
         return FALSE;
     *rect = fake().parentClient;
@@ -221,7 +247,7 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     fake().record("SendMessageW", window, message, wParam, lParam);
     if (fake().procs.count(window) == 0)
-        return 0;
+        return fakeSendToDialog(window, message, wParam, lParam);
     return fake().procs[window](window, message, wParam, lParam);
 }
 
@@ -318,6 +344,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     for (const char* p = caption; p != nullptr && *p != 0; ++p)
         both.push_back(static_cast<wchar_t>(*p));
     fake().record("MessageBoxA", owner, type, 0, 0, both);
+    fakeHost().messageBoxes.push_back(FakeMessageBox{owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
     return IDOK;
 }
 
@@ -393,7 +420,7 @@ BOOL GetCursorPos(LPPOINT point)
     fake().record("GetCursorPos");
     if (fake().cursorFails)
         return FALSE;
-    *point = fake().cursor;
+    *point = fakeHost().cursor;
     return TRUE;
 }
 
@@ -405,15 +432,21 @@ UINT RegisterWindowMessageW(LPCWSTR name)
 
 // ---- Device contexts and WGL ----------------------------------------------------
 
+// A window's device context is its own handle value, so that a release
+// with another window's context is caught.
 HDC GetDC(HWND window)
 {
     fake().record("GetDC", window);
-    return handle<HDC>(0x7000 + reinterpret_cast<uintptr_t>(window));
+    ++fakeDialogs().controlPixels[fakeHandleValue(window)].dcTaken;
+    return reinterpret_cast<HDC>(window);
 }
 
-int ReleaseDC(HWND window, HDC)
+int ReleaseDC(HWND window, HDC dc)
 {
     fake().record("ReleaseDC", window);
+    if (fakeHandleValue(window) != fakeHandleValue(dc))
+        throw std::logic_error("ReleaseDC of another window's context");
+    ++fakeDialogs().controlPixels[fakeHandleValue(window)].dcReleased;
     return 1;
 }
 
@@ -455,7 +488,7 @@ BOOL SwapBuffers(HDC)
 
 HKEY platformPredefinedKey(int which)
 {
-    return handle<HKEY>(static_cast<uintptr_t>(which));
+    return handle<HKEY>(which == 2 ? kMachineRoot : kUserRoot);
 }
 
 LSTATUS RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY)
@@ -473,9 +506,17 @@ LSTATUS RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM access, PHKEY r
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegCreateKeyExA(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, SECURITY_ATTRIBUTES*, PHKEY, LPDWORD)
+// One writable key; what is written is kept in fakeHost().registryWrites.
+LSTATUS RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, SECURITY_ATTRIBUTES*,
+                        PHKEY result, LPDWORD disposition)
 {
-    return ERROR_ACCESS_DENIED;
+    if (!fakeHost().registryWritable)
+        return ERROR_ACCESS_DENIED;
+    openKeyPath = std::string(fakeHandleValue(parent) == kMachineRoot ? "HKLM\\" : "HKCU\\") + subKey;
+    *result = handle<HKEY>(kOpenKey);
+    if (disposition != nullptr)
+        *disposition = REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
 }
 
 LSTATUS RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)
@@ -499,9 +540,13 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegSetValueExA(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD)
+LSTATUS RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size)
 {
-    return ERROR_ACCESS_DENIED;
+    if (fakeHandleValue(key) != kOpenKey)
+        return ERROR_INVALID_HANDLE;
+    fakeHost().registryWrites.push_back(
+        FakeRegistryWrite{openKeyPath, name, type, std::string(reinterpret_cast<const char*>(data), size)});
+    return ERROR_SUCCESS;
 }
 
 LSTATUS RegCloseKey(HKEY key)
@@ -614,8 +659,3 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
     return TRUE;
 }
 
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls)
-{
-    fake().record("InitCommonControlsEx", nullptr, 0, controls->dwICC);
-    return TRUE;
-}

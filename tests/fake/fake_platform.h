@@ -50,13 +50,11 @@ struct FakePlatform {
     RECT parentClient{0, 0, 320, 240};
     RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
     RECT screenClipBox{0, 0, 800, 600};
-    POINT cursor{100, 100};
-    bool cursorFails = false;
+    bool cursorFails = false;  // the cursor itself: fakeHost().cursor
     DWORD tickCount = 1000;
     BYTE acLineStatus = 1;
     bool powerStatusFails = false;
     HWND runningSaver = nullptr;  // what FindWindowW finds
-    INT_PTR dialogResult = 1;
     bool glAvailable = true;
     bool createWindowFails = false;
     // The legacy platform's system components.
@@ -96,7 +94,8 @@ struct FakePlatform {
 };
 
 FakePlatform& fake();
-// Fresh fake and fresh host state.
+// Fresh fake, fresh host state, and fresh dialog and host fakes
+// (fake_dialogs.h), whose cursor and message boxes this fake shares.
 void resetFake();
 
 // Handles: windows of other programs are their numbers.
