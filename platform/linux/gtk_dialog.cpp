@@ -237,7 +237,7 @@ DialogWindow* buildDialog(const DialogTemplate* dialogTemplate, HWND owner, DLGP
     // screen when there is no owner dialog).
     LONG x = dialog->pixelsX(dialogTemplate->x);
     LONG y = dialog->pixelsY(dialogTemplate->y);
-    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(owner); ownerDialog != nullptr && IsWindow(owner)) {
+    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(platformOwnWindow(owner)); ownerDialog != nullptr && IsWindow(owner)) {
         gtk_window_set_transient_for(window, GTK_WINDOW(ownerDialog->window));
         RECT ownerRect{};
         GetWindowRect(owner, &ownerRect);
@@ -292,7 +292,7 @@ INT_PTR runDialog(int templateId, HWND owner, DLGPROC proc, LPARAM param)
     openDialogs().pop_back();
     DestroyWindow(dialog);
     // The input goes back to the owner, as when a Windows dialog ends.
-    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(owner); ownerDialog != nullptr && IsWindow(owner))
+    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(platformOwnWindow(owner)); ownerDialog != nullptr && IsWindow(owner))
         gtk_window_present(GTK_WINDOW(ownerDialog->window));
     // Let the window manager and X see the window go before returning.
     while (gtk_events_pending())
@@ -319,7 +319,7 @@ int gtkMessageBox(HWND owner, const char* text, const char* caption, UINT type)
         return IDOK;
     }
     GtkWindow* parent = nullptr;
-    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(owner); ownerDialog != nullptr && IsWindow(owner))
+    if (auto* ownerDialog = dynamic_cast<DialogWindow*>(platformOwnWindow(owner)); ownerDialog != nullptr && IsWindow(owner))
         parent = GTK_WINDOW(ownerDialog->window);
     GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, messageType(type), GTK_BUTTONS_OK, "%s",
                                             text != nullptr ? text : "");

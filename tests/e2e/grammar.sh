@@ -12,6 +12,31 @@ done
 timeout 10 "$GYRELLE" -window-id 0x7fffffff 2>/dev/null
 check "-window-id of no window exits -1" 255 "$?"
 
+# /c owned by another program's window (the one in front, or the one
+# named) opens the settings dialog instead of failing on a foreign handle.
+"$PARENT_WINDOW" >"$WORK/front.id" &
+FRONT_PID=$!
+STARTED_PIDS+=("$FRONT_PID")
+for _ in $(seq 100); do [ -s "$WORK/front.id" ] && break; sleep 0.05; done
+xdotool windowfocus "$(head -n1 "$WORK/front.id")"
+for tail in "/c" "/c:$(head -n1 "$WORK/front.id")"; do
+    start_saver $tail
+    shown=no
+    for _ in $(seq 200); do
+        program_pid=$(pgrep -P "$SAVER_PID" | head -n1)  # under timeout(1)
+        if [ -n "$program_pid" ] && xdotool search --onlyvisible --pid "$program_pid" >/dev/null 2>&1; then
+            shown=yes
+            break
+        fi
+        running "$SAVER_PID" || break
+        sleep 0.05
+    done
+    check "'$tail' shows the settings dialog" yes "$shown"
+    kill "$SAVER_PID" 2>/dev/null
+    wait "$SAVER_PID" 2>/dev/null
+done
+kill -TERM "$FRONT_PID"
+
 DISPLAY= timeout 10 "$GYRELLE" /s 2>"$WORK/nodisplay.err"
 check "no display exits -1" 255 "$?"
 grep -q "Screen saver can't set an appropriate OpenGL mode" "$WORK/nodisplay.err" \
