@@ -42,6 +42,7 @@ add_executable(gyrelle platform/linux/main.cpp)
 # The layer and the core call each other; let the linker go round.
 target_link_libraries(gyrelle PRIVATE
     -Wl,--start-group gyrelle_recorder gyrelle_core gyrelle_platform -Wl,--end-group)
+include(cmake/LinuxInstall.cmake)
 
 add_subdirectory(tests)
 if(NOT GYRELLE_SANITIZE)

@@ -1,8 +1,9 @@
-// The Linux entry: the recorder's options and XScreenSaver's are taken
-// here; everything else is the host's.
+// The Linux entry: --help and --version, the recorder's options and
+// XScreenSaver's are taken here; everything else is the host's.
 #include "host/recorder.h"
 #include "host/saver_host.h"
 #include "host/xscreensaver_args.h"
+#include "platform/linux/information_options.h"
 #include "platform/linux/system_args.h"
 
 #include <cstdlib>
@@ -12,6 +13,8 @@
 
 int main(int argc, char** argv)
 {
+    if (int status = handleInformationOptions(argc, argv, stdout, stderr); status != informationNotHandled)
+        return status;
     if (argc > 1 && std::strcmp(argv[1], "--record") == 0)
         return runRecorder(argc - 1, argv + 1);
 

@@ -1,0 +1,88 @@
+#include "information_options.h"
+
+#include <cstring>
+
+#ifndef GYRELLE_VERSION
+#error "GYRELLE_VERSION comes from the project version in CMakeLists.txt"
+#endif
+
+namespace {
+
+const char usageText[] =
+    "Usage: gyrelle [SWITCH]\n"
+    "       gyrelle -root | -window-id WINDOW\n"
+    "       gyrelle --record FILE --frames N [--size WxH] [--seed S] [--desktop PICTURE.png]\n"
+    "       gyrelle --help | --version\n"
+    "\n"
+    "A vortex of flowing clouds, shards of the desktop, lightning and meteors.\n"
+    "\n"
+    "Screen-saver switches (Windows style; the letter may follow any number of\n"
+    "'/', '-' or spaces, and only the first letter counts):\n"
+    "  (none)        open the settings dialog\n"
+    "  /s            run full screen until a key, a click or mouse travel\n"
+    "  /p WINDOW     run inside the X window WINDOW (decimal) as a preview; /l is the same\n"
+    "  /c, /c:WINDOW open the settings dialog (owned by WINDOW)\n"
+    "  /a WINDOW     change the password: not available here, exits with 255\n"
+    "\n"
+    "XScreenSaver:\n"
+    "  -root         full screen, or the window in $XSCREENSAVER_WINDOW when set\n"
+    "  -window-id W  draw into window W (decimal or 0x hexadecimal)\n"
+    "\n"
+    "Recorder (offscreen, no display needed):\n"
+    "  --record FILE   write FILE.png (last frame) or FILE.gif (every frame)\n"
+    "  --frames N      number of frames, 30 ms each\n"
+    "  --size WxH      picture size, default 1024x768\n"
+    "  --seed S        random seed instead of the time, for repeatable files\n"
+    "  --desktop P.png the desktop picture the shards are made of\n"
+    "\n"
+    "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/gyrelle/registry.reg and\n"
+    "changed with the settings dialog (gyrelle -c).\n"
+    "\n"
+    "Exit status: 0 done; 1 settings dialog closed, or a recording not written;\n"
+    "2 bad option; 255 refused switch, missing preview window or no OpenGL.\n"
+    "See gyrelle(6).\n";
+
+bool isNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// "--" + letter + one or more name characters, then the end or "=".
+bool isLongOption(const char* argument)
+{
+    if (std::strncmp(argument, "--", 2) != 0)
+        return false;
+    const char* name = argument + 2;
+    if (!((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z')))
+        return false;
+    size_t length = 1;
+    while (isNameCharacter(name[length]))
+        ++length;
+    return length >= 2 && (name[length] == 0 || name[length] == '=');
+}
+
+}  // namespace
+
+const char* gyrelleVersion()
+{
+    return GYRELLE_VERSION;
+}
+
+int handleInformationOptions(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
+{
+    if (argc < 2 || argv[1] == nullptr)
+        return informationNotHandled;
+    const char* argument = argv[1];
+    if (std::strcmp(argument, "--help") == 0) {
+        std::fputs(usageText, out);
+        return 0;
+    }
+    if (std::strcmp(argument, "--version") == 0) {
+        std::fprintf(out, "Gyrelle Screen Saver %s\n", gyrelleVersion());
+        return 0;
+    }
+    if (std::strcmp(argument, "--record") == 0 || !isLongOption(argument))
+        return informationNotHandled;
+    std::fprintf(err, "gyrelle: unknown option '%s' (see gyrelle --help)\n", argument);
+    return 2;
+}
