@@ -6,12 +6,19 @@ enable_language(RC)
 target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp)
 target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
 target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+# For the version resource in resources/gyrelle.rc.
+target_compile_definitions(gyrelle_core PUBLIC GYRELLE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    GYRELLE_VERSION_MINOR=${PROJECT_VERSION_MINOR} GYRELLE_VERSION_DOTTED=${PROJECT_VERSION})
 
 add_executable(gyrelle_scr WIN32 platform/win32/main.cpp resources/gyrelle.rc)
 set_target_properties(gyrelle_scr PROPERTIES OUTPUT_NAME Gyrelle SUFFIX .scr)
 target_link_libraries(gyrelle_scr PRIVATE gyrelle_core)
 # A screen saver is copied around on its own: no MinGW runtime DLLs.
 target_link_options(gyrelle_scr PRIVATE -static -static-libgcc -static-libstdc++)
+# windres reads these files itself; CMake cannot see them in the script.
+set_source_files_properties(resources/gyrelle.rc PROPERTIES OBJECT_DEPENDS
+    "${PROJECT_SOURCE_DIR}/resources/gyrelle.ico;${PROJECT_SOURCE_DIR}/resources/logo.bmp;${PROJECT_SOURCE_DIR}/resources/gyrelle.manifest")
+include(cmake/WindowsInstaller.cmake)
 
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
