@@ -186,7 +186,9 @@ bool parseValue(const std::vector<std::string>& lines, size_t& i, RegistryValue&
     if (line[0] == '@') {
         value.name.clear();
         pos = 1;
-    } else if (!parseQuoted(line, pos, value.name)) {
+    } else if (!parseQuoted(line, pos, value.name) || !isValidRegistryValueName(value.name)) {
+        // A name that could not be written back is skipped like any bad
+        // line, so that what was read is exactly what a rewrite keeps.
         return false;
     }
     while (pos < line.size() && isBlank(line[pos]))
