@@ -70,16 +70,22 @@ int createTempFile(const std::string& temp)
     return open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
+// Far beyond any registry the program writes; a bigger file is not ours to
+// read into memory at every open.
+constexpr off_t largestRegistryFile = 16 << 20;
+
 enum class ReadResult { read, missing, failed };
 
 ReadResult readWholeFile(const std::string& path, std::string& text)
 {
     text.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe planted at the path would otherwise block the
+    // open until someone writes to it, hanging the saver before it starts.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::missing : ReadResult::failed;
     struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= largestRegistryFile;
     char buffer[65536];
     while (ok) {
         const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -90,6 +96,8 @@ ReadResult readWholeFile(const std::string& path, std::string& text)
         if (n <= 0)
             break;
         text.append(buffer, static_cast<size_t>(n));
+        // Some files (under /proc, say) report no size and never end.
+        ok = text.size() <= static_cast<size_t>(largestRegistryFile);
     }
     close(fd);
     return ok ? ReadResult::read : ReadResult::failed;

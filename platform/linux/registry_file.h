@@ -14,6 +14,10 @@
 // file, re-read at that moment with the handle's values laid over it, and
 // reports a failed write as its result.
 //
+// A registry file that cannot be read as one (unreadable, a folder, a pipe,
+// a device, over 16 MiB) reads as an error, never as an empty registry, and
+// keys cannot be opened for writing while it is so: it is never replaced.
+//
 // A registry file that is a symbolic link is read through the link, and a
 // rewrite replaces the link with a regular file (the rename cannot write
 // through it); the file it pointed to is left as it was.
