@@ -31,13 +31,18 @@ void writeSettings(const std::string& configFolder, const std::vector<std::strin
         file << line << "\r\n";
 }
 
-RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::string& configFolder)
+RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::string& configFolder,
+                       const std::vector<std::string>& environment)
 {
     RecorderRun run;
     const std::string errorsPath = configFolder + "/stderr.txt";
     const pid_t child = fork();
     if (child == 0) {
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+        for (const std::string& setting : environment) {
+            const size_t equals = setting.find('=');
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
         const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(errors, 2);
         std::vector<char*> argv;

@@ -19,8 +19,10 @@ std::string makeTemporaryFolder(const std::string& name);
 // "Name"="text" lines.
 void writeSettings(const std::string& configFolder, const std::vector<std::string>& valueLines);
 
-// Runs `gyrelle <arguments>` with XDG_CONFIG_HOME = configFolder.
-RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::string& configFolder);
+// Runs `gyrelle <arguments>` with XDG_CONFIG_HOME = configFolder and the
+// extra NAME=value settings of `environment`.
+RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::string& configFolder,
+                       const std::vector<std::string>& environment = {});
 
 // Reads a PNG the recorder wrote; fails the test when it cannot.
 OffscreenPicture loadPicture(const std::string& path);

@@ -1,0 +1,101 @@
+// The real program under hostile settings, sizes and a missing OpenGL: it
+// must finish cleanly (in the sanitizer build, any out-of-bounds access or
+// undefined behaviour ends it with an error), or fail the documented way.
+#include "recorder_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Settings nobody would choose, as a hand-edited file may hold them. What
+// the scene makes of each: DirectionOfClouds non-zero runs backwards;
+// lightning intensity x 0.001 is the chance of a flash per frame, so 0 or
+// less never flashes and 1000 or more flashes every frame (at most four
+// alive at once); colours use their low 24 bits, whatever the sign;
+// Meteorites_State non-zero is on.
+TEST(RecorderFaults, ExtremeSettingsRunCleanly)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"all at INT_MIN",
+         {"\"DirectionOfClouds\"=\"-2147483648\"", "\"IntensivityOfLightnings\"=\"-2147483648\"",
+          "\"LightColor\"=\"-2147483648\"", "\"ProperColor\"=\"-2147483648\"",
+          "\"Meteorites_ColorOfTile\"=\"-2147483648\"", "\"Meteorites_State\"=\"-2147483648\""}},
+        {"all at INT_MAX",
+         {"\"DirectionOfClouds\"=\"2147483647\"", "\"IntensivityOfLightnings\"=\"2147483647\"",
+          "\"LightColor\"=\"2147483647\"", "\"ProperColor\"=\"2147483647\"",
+          "\"Meteorites_ColorOfTile\"=\"2147483647\"", "\"Meteorites_State\"=\"2147483647\""}},
+        {"negative colours, lightning 1000000",
+         {"\"IntensivityOfLightnings\"=\"1000000\"", "\"LightColor\"=\"-1\"", "\"ProperColor\"=\"-16777216\"",
+          "\"Meteorites_ColorOfTile\"=\"-8355712\""}},
+        {"numbers past 32 bits and junk",
+         {"\"DirectionOfClouds\"=\"-99999999999999999999\"", "\"IntensivityOfLightnings\"=\"99999999999999999999\"",
+          "\"LightColor\"=\"0x00FF00\"", "\"ProperColor\"=dword:ffffffff", "\"Meteorites_ColorOfTile\"=hex:",
+          "\"Meteorites_State\"=\"  -0\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = makeTemporaryFolder("extreme");
+        writeSettings(folder, c.lines);
+        const std::string out = folder + "/out.png";
+        const RecorderRun run =
+            runGyrelle({"--record", out, "--frames", "400", "--size", "32x24", "--seed", "9"}, folder);
+        EXPECT_EQ(0, run.status);
+        EXPECT_EQ("", run.errors);
+        EXPECT_EQ(32, loadPicture(out).width);
+    }
+}
+
+// The desktop capture and its resampling at the smallest, odd and largest
+// window sizes, from an odd-sized desktop picture: never a read outside
+// either picture.
+TEST(RecorderFaults, ExtremeWindowSizesCaptureSafely)
+{
+    const std::string folder = makeTemporaryFolder("sizes");
+    const std::string desktop = folder + "/desktop.png";
+    ASSERT_EQ(0, runGyrelle({"--record", desktop, "--frames", "1", "--size", "7x3", "--seed", "1"}, folder).status);
+    for (const char* size : {"1x1", "2x1", "1x3", "7x5", "8192x8192"}) {
+        SCOPED_TRACE(size);
+        const std::string out = folder + "/out.png";
+        const RecorderRun run =
+            runGyrelle({"--record", out, "--frames", "2", "--size", size, "--desktop", desktop}, folder);
+        EXPECT_EQ(0, run.status);
+        EXPECT_EQ("", run.errors);
+        EXPECT_TRUE(exists(out));
+        unlink(out.c_str());
+    }
+}
+
+// No OpenGL at all (EGL finds no vendor library): the one message, on
+// standard error since no box can be shown, exit status -1 (255), and no
+// file left behind.
+TEST(RecorderFaults, NoOpenGLGivesTheMessageAndMinusOne)
+{
+    const std::string folder = makeTemporaryFolder("noegl");
+    const std::string noVendors = folder + "/no-vendors.json";
+    std::ofstream(noVendors).close();
+    const std::string out = folder + "/out.png";
+    const RecorderRun run = runGyrelle({"--record", out, "--frames", "3", "--size", "16x12"}, folder,
+                                       {"__EGL_VENDOR_LIBRARY_FILENAMES=" + noVendors});
+    EXPECT_EQ(255, run.status);
+    EXPECT_EQ("Open GL error: Screen saver can't set an appropriate OpenGL mode\n", run.errors);
+    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(exists(out + ".part"));
+}
+
+}  // namespace
