@@ -3,6 +3,7 @@
 // and turns their signals into the messages a dialog procedure handles.
 #pragma once
 
+#include "dialog_int.h"
 #include "dialog_template.h"
 #include "window_object.h"
 
@@ -92,6 +93,3 @@ void createDialogControls(DialogWindow* dialog);
 // Sends a notification to the dialog's procedure unless it is closing.
 LRESULT notifyDialog(DialogWindow* dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// GetDlgItemInt's reading: blanks, digits (a leading minus only when
-// signed), blanks; anything else, or a value beyond 32 bits, fails with 0.
-UINT parseDialogInt(const char* text, BOOL* translated, BOOL isSigned);
