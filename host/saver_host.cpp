@@ -32,6 +32,31 @@ Function functionFrom(FARPROC address)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
+// The system components reached by name come from the system folder only:
+// never from the folder the saver was started from, or the current one,
+// where anyone may have put a module of that name.
+HMODULE loadSystemModule(LPCWSTR name)
+{
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER)
+        return module;
+    // Systems that predate the search flags refuse them: name the file by
+    // its full path in the system folder instead.
+    WCHAR path[MAX_PATH];
+    const UINT folderLength = GetSystemDirectoryW(path, MAX_PATH);
+    size_t length = folderLength;
+    if (folderLength == 0 || folderLength >= MAX_PATH)
+        return nullptr;
+    path[length++] = L'\\';
+    for (LPCWSTR p = name; *p != 0; ++p) {
+        if (length + 1 >= MAX_PATH)
+            return nullptr;
+        path[length++] = *p;
+    }
+    path[length] = 0;
+    return LoadLibraryW(path);
+}
+
 void postClose(HWND window)
 {
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -290,7 +315,7 @@ INT_PTR showSettingsDialog(HWND owner)
 
 void changeSaverPassword(HWND owner)
 {
-    HMODULE provider = LoadLibraryW(L"MPR.DLL");
+    HMODULE provider = loadSystemModule(L"MPR.DLL");
     if (provider == nullptr)
         return;
     auto changePassword = functionFrom<DWORD(WINAPI*)(LPCWSTR, HWND, DWORD, DWORD)>(
@@ -522,7 +547,7 @@ void loadPasswordVerifier()
     // A longer value fails the read (more data) and asks for no password.
     if (RegQueryValueExW(desktop, L"ScreenSaveUsePassword", nullptr, nullptr, usePassword, &size) == ERROR_SUCCESS &&
         (usePassword[0] | usePassword[1] | usePassword[2] | usePassword[3]) != 0) {
-        host.passwordModule = LoadLibraryW(L"PASSWORD.CPL");
+        host.passwordModule = loadSystemModule(L"PASSWORD.CPL");
         if (host.passwordModule != nullptr) {
             host.verifier = functionFrom<BOOL(WINAPI*)(HWND)>(GetProcAddress(host.passwordModule, "VerifyScreenSavePwd"));
             if (host.verifier != nullptr) {

@@ -121,6 +121,26 @@ HMODULE LoadLibraryW(LPCWSTR)
     return nullptr;
 }
 
+namespace {
+DWORD lastError = 0;
+}
+
+HMODULE LoadLibraryExW(LPCWSTR, LPVOID, DWORD)
+{
+    lastError = ERROR_MOD_NOT_FOUND;
+    return nullptr;
+}
+
+UINT GetSystemDirectoryW(LPWSTR, UINT)
+{
+    return 0;
+}
+
+DWORD GetLastError()
+{
+    return lastError;
+}
+
 FARPROC GetProcAddress(HMODULE, LPCSTR)
 {
     return nullptr;

@@ -67,6 +67,15 @@ LPWSTR CharNextW(LPCWSTR text);
 // The program's own module is the only one: the system components that
 // Windows reaches by name (password verifier, input method) do not exist.
 HMODULE LoadLibraryW(LPCWSTR name);
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#define MAX_PATH 260
+#define ERROR_MOD_NOT_FOUND 126L
+// Finds no module either; GetLastError then says ERROR_MOD_NOT_FOUND.
+HMODULE LoadLibraryExW(LPCWSTR name, LPVOID reservedFile, DWORD flags);
+// No system folder here: 0.
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+// The error of the last failed LoadLibraryExW; nothing else sets it.
+DWORD GetLastError();
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 

@@ -28,6 +28,7 @@ const uintptr_t ownModuleValue = 0x400000;
 const uintptr_t passwordModuleValue = 0x410000;
 const uintptr_t mprModuleValue = 0x420000;
 const uintptr_t immModuleValue = 0x430000;
+const uintptr_t plantedModuleValue = 0x440000;
 const uintptr_t desktopKeyValue = 0x500;
 const uintptr_t firstWindowValue = 0x10000;
 const UINT autoPlayMessage = 0xC123;
@@ -609,16 +610,66 @@ HMODULE GetModuleHandleW(LPCWSTR name)
     return nullptr;
 }
 
-HMODULE LoadLibraryW(LPCWSTR name)
+namespace {
+
+DWORD fakeLastError = 0;
+
+// The module a search of the system folder finds for a bare name.
+HMODULE systemModule(const std::wstring& module)
 {
     FakePlatform& f = fake();
-    f.record("LoadLibraryW", nullptr, 0, 0, 0, name);
-    const std::wstring module = name;
     if (module == L"PASSWORD.CPL" && f.passwordCplPresent)
         return handle<HMODULE>(passwordModuleValue);
     if (module == L"MPR.DLL" && f.mprPresent)
         return handle<HMODULE>(mprModuleValue);
     return nullptr;
+}
+
+}  // namespace
+
+// A bare name searches the program's folder first, where plantedModules
+// sit; a full path names the file in the system folder.
+HMODULE LoadLibraryW(LPCWSTR name)
+{
+    FakePlatform& f = fake();
+    f.record("LoadLibraryW", nullptr, 0, 0, 0, name);
+    std::wstring module = name;
+    const std::wstring folder = f.systemFolder + L"\\";
+    if (module.compare(0, folder.size(), folder) == 0)
+        return systemModule(module.substr(folder.size()));
+    if (module.find(L'\\') != std::wstring::npos)
+        return nullptr;
+    if (f.plantedModules.count(module) != 0)
+        return handle<HMODULE>(plantedModuleValue);
+    return systemModule(module);
+}
+
+HMODULE LoadLibraryExW(LPCWSTR name, LPVOID, DWORD flags)
+{
+    FakePlatform& f = fake();
+    f.record("LoadLibraryExW", nullptr, 0, flags, 0, name);
+    if (flags != LOAD_LIBRARY_SEARCH_SYSTEM32 || !f.searchFlagsSupported) {
+        fakeLastError = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    HMODULE module = systemModule(name);
+    fakeLastError = module != nullptr ? 0 : ERROR_MOD_NOT_FOUND;
+    return module;
+}
+
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size)
+{
+    const std::wstring& folder = fake().systemFolder;
+    if (folder.size() + 1 > size)
+        return static_cast<UINT>(folder.size() + 1);
+    std::copy(folder.begin(), folder.end(), buffer);
+    buffer[folder.size()] = 0;
+    return static_cast<UINT>(folder.size());
+}
+
+DWORD GetLastError()
+{
+    return fakeLastError;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)

@@ -64,6 +64,12 @@ struct FakePlatform {
     bool verifierExported = true;
     std::deque<BOOL> verifierAnswers;  // one per check; none left: refused
     bool mprPresent = false;
+    // Modules of those names put beside the program by someone else, and
+    // whether LoadLibraryExW knows LOAD_LIBRARY_SEARCH_SYSTEM32 (systems
+    // before it refuse the flag).
+    std::set<std::wstring> plantedModules;
+    bool searchFlagsSupported = true;
+    std::wstring systemFolder = L"C:\\Windows\\system32";
     bool imm32Loaded = false;
     // Makes runGuarded behave as if the guarded code faulted.
     bool faultInGuard = false;

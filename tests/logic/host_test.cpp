@@ -586,7 +586,7 @@ TEST_F(HostTest, ModernPlatformSkipsEveryPasswordStep)
             PostMessageW(fake().created.at(0).handle, WM_LBUTTONDOWN, 0, 0);
     };
     EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/s"), 0);
-    for (const char* step : {"RegOpenKeyExW", "LoadLibraryW", "SystemParametersInfoW", "RegisterWindowMessageW",
+    for (const char* step : {"RegOpenKeyExW", "LoadLibraryExW", "LoadLibraryW", "SystemParametersInfoW", "RegisterWindowMessageW",
                              "VerifyScreenSavePwd"})
         EXPECT_EQ(fake().count(step), 0u) << step;
     EXPECT_EQ(fake().count("DestroyWindow"), 1u);
