@@ -36,8 +36,9 @@ WORK=$(mktemp -d)
 trap cleanup EXIT
 
 # Xvfb picks a free display itself and writes its number to the fd.
+# Extra arguments go to Xvfb (e.g. -extension GLX).
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
         if [ -s "$WORK/display" ]; then

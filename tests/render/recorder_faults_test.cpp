@@ -54,7 +54,7 @@ TEST(RecorderFaults, ExtremeSettingsRunCleanly)
         writeSettings(folder, c.lines);
         const std::string out = folder + "/out.png";
         const RecorderRun run =
-            runGyrelle({"--record", out, "--frames", "400", "--size", "32x24", "--seed", "9"}, folder);
+            runGyrelle({"--record", out, "--frames", "300", "--size", "32x24", "--seed", "9"}, folder);
         EXPECT_EQ(0, run.status);
         EXPECT_EQ("", run.errors);
         EXPECT_EQ(32, loadPicture(out).width);

@@ -1,0 +1,37 @@
+#!/bin/bash
+# A display without GLX: the saver cannot make an OpenGL context, shows the
+# one message ("Open GL error") and ends with -1 (255), never hanging or
+# crashing; with no display at all grammar.sh checks the same on standard
+# error.
+. "$(dirname "$0")/common.bash"
+start_xvfb -extension GLX
+
+for tail in "/s" "/p"; do
+    args=$tail
+    if [ "$tail" = /p ]; then
+        "$PARENT_WINDOW" >"$WORK/parent.id" &
+        PARENT_PID=$!
+        STARTED_PIDS+=("$PARENT_PID")
+        for _ in $(seq 100); do [ -s "$WORK/parent.id" ] && break; sleep 0.05; done
+        args="/p $(head -n1 "$WORK/parent.id")"
+    fi
+    # shellcheck disable=SC2086
+    start_saver $args
+    box=
+    for _ in $(seq 200); do
+        box=$(xdotool search --name '^Open GL error$' 2>/dev/null | head -n1)
+        [ -n "$box" ] && break
+        running "$SAVER_PID" || break
+        sleep 0.05
+    done
+    if [ -n "$box" ]; then
+        echo "ok: '$tail' shows the OpenGL message"
+        xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+        xdotool key --clearmodifiers Return
+    else
+        fail "'$tail': no OpenGL message box ($(cat "$WORK/saver.err"))"
+    fi
+    wait_status "$SAVER_PID" 10
+    check "'$tail' without GLX exits -1" 255 "$STATUS"
+done
+finish
