@@ -19,8 +19,10 @@ struct DriftParticle {
     double brightness;  // [0.3, 0.5]
     int32_t birthIndex;  // unique; the set's key
 
-    // One opaque quad 0.015 square with its lower-left corner at the position.
-    void draw() const;
+    // Its colour and the four corners of its opaque quad, 0.015 square with
+    // the lower-left corner at the position, inside the caller's GL_QUADS
+    // batch.
+    void addQuad() const;
 };
 
 class DriftParticles {

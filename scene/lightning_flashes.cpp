@@ -152,14 +152,19 @@ void LightningFlashes::drawFrame()
     }
 
     // The wash covers the whole view at z = 0; GL clamps its alpha to 1.
+    // With alpha 0 it blends to exactly what is there under either blend
+    // function, so in a frame without a flash the full-screen blend is
+    // skipped; only its colour is left current, as drawing it would.
     skyAlphaLastFrame_ = 3.0 * sum;
     glColor4d(1.0, 1.0, 1.0, skyAlphaLastFrame_);
-    glBegin(GL_QUADS);
-    glVertex3d(-1.0, -0.75, 0.0);
-    glVertex3d(1.0, -0.75, 0.0);
-    glVertex3d(1.0, 0.75, 0.0);
-    glVertex3d(-1.0, 0.75, 0.0);
-    glEnd();
+    if (skyAlphaLastFrame_ != 0.0) {
+        glBegin(GL_QUADS);
+        glVertex3d(-1.0, -0.75, 0.0);
+        glVertex3d(1.0, -0.75, 0.0);
+        glVertex3d(1.0, 0.75, 0.0);
+        glVertex3d(-1.0, 0.75, 0.0);
+        glEnd();
+    }
     glDisable(GL_BLEND);
 
     // Born now, first drawn in the next frame.

@@ -149,18 +149,20 @@ void MeteorField::spray()
 void MeteorField::walkTrail()
 {
     trailDrawnLastFrame = 0;
+    if (trail.empty())
+        return;
+    // Blends with whatever function is current: alpha before the first
+    // flare, additive ever after. One batch of points in birth order blends
+    // each point onto the ones before it exactly as one draw per point
+    // would, without a pipeline flush per point.
+    glEnable(GL_BLEND);
+    glPointSize(1.0);
+    glBegin(GL_POINTS);
     for (auto it = trail.begin(); it != trail.end();) {
         // The key, the birth index, is never changed: the set stays ordered.
         TrailParticle& particle = const_cast<TrailParticle&>(*it);
-        // Blends with whatever function is current: alpha before the first
-        // flare, additive ever after.
-        glEnable(GL_BLEND);
         glColor4d(trailColour[0], trailColour[1], trailColour[2], 0.6666666666666666 * particle.brightness);
-        glPointSize(1.0);
-        glBegin(GL_POINTS);
         glVertex3d(particle.position.x, particle.position.y, particle.position.z);
-        glEnd();
-        glDisable(GL_BLEND);
         trailDrawnLastFrame += 1;
 
         particle.position.addInPlace(particle.velocity);
@@ -170,6 +172,8 @@ void MeteorField::walkTrail()
         else
             ++it;
     }
+    glEnd();
+    glDisable(GL_BLEND);
 }
 
 void MeteorField::launch()

@@ -1,0 +1,297 @@
+// The specks and the meteor trail are drawn as one batch each, and the sky
+// wash is left out in frames without a flash, to spare the rasteriser two
+// thousand draws and a full-screen blend. These tests draw the same state
+// both ways onto the same noisy picture and demand the very same pixels:
+// they guard against a batch that changes the order of overlapping
+// drawings, drops or merges one, or a skipped wash that would have changed
+// something after all.
+#include "platform/offscreen.h"
+#include "scene/drift_particles.h"
+#include "scene/meteor_field.h"
+#include "scene/scene_window.h"
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int width = 320;
+constexpr int height = 240;
+
+// Runs `scenario` in a forked child (the scene objects live once per
+// process) and returns what it reports: empty when all its checks held.
+std::string inChild(const std::function<std::string()>& scenario)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return "cannot make a pipe";
+    const pid_t child = fork();
+    if (child < 0)
+        return "cannot fork";
+    if (child == 0) {
+        close(channel[0]);
+        const std::string report = scenario();
+        size_t written = 0;
+        while (written < report.size()) {
+            const ssize_t n = write(channel[1], report.data() + written, report.size() - written);
+            if (n <= 0)
+                break;
+            written += static_cast<size_t>(n);
+        }
+        close(channel[1]);
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(channel[0], buffer, sizeof buffer)) > 0)
+        report.append(buffer, static_cast<size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        report += "child ended abnormally (status " + std::to_string(status) + ")";
+    return report;
+}
+
+HWND openScene(uint32_t seed)
+{
+    useFixedSceneSeed(seed);
+    HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
+    SendMessageW(window, WM_CREATE, 0, 0);
+    return window;
+}
+
+// Every byte value in every channel, in no particular order, so that each
+// blend meets dark, bright and saturated pixels alike.
+OffscreenPicture noise(uint32_t seed)
+{
+    OffscreenPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.rgba.resize(static_cast<size_t>(width) * height * 4);
+    uint32_t state = seed;
+    for (uint8_t& byte : picture.rgba) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
+    return picture;
+}
+
+// Puts `picture` into the window's colour buffer as it is, whatever the
+// scene's matrices.
+void show(const OffscreenPicture& picture)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos2i(-1, -1);
+    glDrawPixels(picture.width, picture.height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glFinish();
+}
+
+// The first pixel where two pictures differ, or "" when they are equal.
+std::string difference(const OffscreenPicture& batched, const OffscreenPicture& oneByOne)
+{
+    if (batched.rgba.size() != oneByOne.rgba.size())
+        return "pictures of different sizes";
+    for (size_t i = 0; i < batched.rgba.size(); i += 4) {
+        for (size_t c = 0; c < 3; ++c) {
+            if (batched.rgba[i + c] != oneByOne.rgba[i + c]) {
+                std::ostringstream out;
+                out << "pixel " << i / 4 % width << "," << i / 4 / width << " channel " << c << ": "
+                    << int(batched.rgba[i + c]) << " batched, " << int(oneByOne.rgba[i + c]) << " one by one";
+                return out.str();
+            }
+        }
+    }
+    return "";
+}
+
+// The specks as they were drawn before the batch: each its own colour,
+// texture switch and begin/end pair, then moved and culled.
+void drawSpecksOneByOne(DriftParticles& specks)
+{
+    for (int32_t attempts = 0; static_cast<int32_t>(specks.specks().size()) < DriftParticles::maxSpecks &&
+                               attempts < DriftParticles::attemptsPerFrame;
+         ++attempts)
+        specks.spawnOne();
+    for (auto it = specks.specks().begin(); it != specks.specks().end();) {
+        DriftParticle& speck = const_cast<DriftParticle&>(*it);
+        const Vector3& p = speck.position;
+        const double b = speck.brightness;
+        glColor3d(b, 0.8 * b, 0.8 * b);
+        glDisable(GL_TEXTURE_2D);
+        glBegin(GL_QUADS);
+        glVertex3d(p.x, p.y, p.z);
+        glVertex3d(p.x, p.y + 0.015, p.z);
+        glVertex3d(p.x + 0.015, p.y + 0.015, p.z);
+        glVertex3d(p.x + 0.015, p.y, p.z);
+        glEnd();
+        speck.position.addInPlace(speck.velocity);
+        if (speck.position.z < -95.0 || speck.position.z > 0.0)
+            it = specks.specks().erase(it);
+        else
+            ++it;
+    }
+}
+
+// The trail as it was drawn before the batch: each point with its own blend
+// enable, colour, point size and begin/end pair.
+void drawTrailOneByOne(const MeteorField& field)
+{
+    for (const TrailParticle& particle : field.trail) {
+        glEnable(GL_BLEND);
+        glColor4d(field.trailColour[0], field.trailColour[1], field.trailColour[2],
+                  0.6666666666666666 * particle.brightness);
+        glPointSize(1.0);
+        glBegin(GL_POINTS);
+        glVertex3d(particle.position.x, particle.position.y, particle.position.z);
+        glEnd();
+        glDisable(GL_BLEND);
+    }
+}
+
+}  // namespace
+
+// Two thousand specks deep in the funnel overlap one another: one batch in
+// birth order must paint exactly what one draw per speck painted, in both
+// directions of flight.
+TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        settingsStore.set("IntensivityOfLightnings", 0);
+        settingsStore.set("Meteorites_State", 0);
+        HWND window = openScene(99);
+        for (int direction = 0; direction < 2; ++direction) {
+            settingsStore.set("DirectionOfClouds", direction);
+            for (int frame = 0; frame < 200; ++frame)
+                SendMessageW(window, WM_TIMER, 0, 0);
+            if (driftParticles.specks().size() < 1000)
+                out << "only " << driftParticles.specks().size() << " specks to draw\n";
+            for (uint32_t round = 0; round < 3; ++round) {
+                const OffscreenPicture background = noise(round * 7 + direction);
+                DriftParticles oneByOne = driftParticles;
+
+                show(background);
+                seedRandom(round + 1);
+                driftParticles.drawFrame();
+                glFinish();
+                const OffscreenPicture batched = readOffscreenFrame(window);
+
+                show(background);
+                if (!difference(readOffscreenFrame(window), background).empty())
+                    out << "the background did not come back\n";
+                seedRandom(round + 1);
+                drawSpecksOneByOne(oneByOne);
+                glFinish();
+                const std::string diff = difference(batched, readOffscreenFrame(window));
+                if (!diff.empty())
+                    out << "direction " << direction << ", round " << round << ": " << diff << "\n";
+                if (oneByOne.specks().size() != driftParticles.specks().size())
+                    out << "the batch left " << driftParticles.specks().size() << " specks, one by one "
+                        << oneByOne.specks().size() << "\n";
+            }
+        }
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
+}
+
+// A trail of hundreds of points, many on the same pixel, blended onto one
+// another in birth order: under the alpha blend of the first frames and the
+// additive blend that every flare leaves behind.
+TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        settingsStore.set("IntensivityOfLightnings", 0);
+        settingsStore.set("Meteorites_State", 1);
+        settingsStore.set("Meteorites_ColorOfTile", 0x3080F0);
+        HWND window = openScene(4242);
+        // The first frame launches a meteor; let it spray for a while, then
+        // hold the next launch off so a frame walks the trail alone.
+        for (int frame = 0; frame < 120; ++frame)
+            SendMessageW(window, WM_TIMER, 0, 0);
+        if (meteorField.countdown != -1)
+            out << "no meteor in flight\n";
+        meteorField.countdown = 1000000;
+        if (meteorField.trail.size() < 300)
+            out << "only " << meteorField.trail.size() << " trail points\n";
+        const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
+        for (int round = 0; round < 2; ++round) {
+            const OffscreenPicture background = noise(1000 + round);
+            const MeteorField before = meteorField;
+            glBlendFunc(GL_SRC_ALPHA, destinations[round]);
+
+            show(background);
+            meteorField.drawFrame();
+            glFinish();
+            const OffscreenPicture batched = readOffscreenFrame(window);
+
+            show(background);
+            drawTrailOneByOne(before);
+            glFinish();
+            const std::string diff = difference(batched, readOffscreenFrame(window));
+            if (!diff.empty())
+                out << "round " << round << ": " << diff << "\n";
+            if (meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
+                out << "the batch drew " << meteorField.trailDrawnLastFrame << " of " << before.trail.size()
+                    << " points\n";
+        }
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
+}
+
+// The wash of a frame without a flash has alpha 0: drawn, it leaves every
+// pixel as it was under either blend function, so leaving it out is safe.
+TEST(BatchedDrawingRender, AWashOfAlphaZeroChangesNoPixel)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        HWND window = openScene(3);
+        const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
+        for (int round = 0; round < 2; ++round) {
+            const OffscreenPicture background = noise(77 + round);
+            show(background);
+            glBlendFunc(GL_SRC_ALPHA, destinations[round]);
+            glEnable(GL_BLEND);
+            glColor4d(1.0, 1.0, 1.0, 0.0);
+            glBegin(GL_QUADS);
+            glVertex3d(-1.0, -0.75, 0.0);
+            glVertex3d(1.0, -0.75, 0.0);
+            glVertex3d(1.0, 0.75, 0.0);
+            glVertex3d(-1.0, 0.75, 0.0);
+            glEnd();
+            glDisable(GL_BLEND);
+            glFinish();
+            const std::string diff = difference(readOffscreenFrame(window), background);
+            if (!diff.empty())
+                out << "round " << round << ": " << diff << "\n";
+        }
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
+}
