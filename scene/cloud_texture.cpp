@@ -32,13 +32,85 @@ inline double sheenOf(double dn, double previous)
 // Two lanes of the same IEEE operations; the compiler maps them onto
 // whatever vector unit the target has.
 typedef double DoubleLanes __attribute__((vector_size(16)));
-typedef int32_t IntLanes __attribute__((vector_size(8)));
 
-inline DoubleLanes loadLanes(const double* from)
+// One octave of a puff, all 32 rows. Along a row a texel adds
+// v + blend * (o - v), where v and o are the row's values at the lattice
+// columns left and right of it; each such value is cell(k, l) +
+// sy * (cell(k + 1, l) - cell(k, l)). The two cells a texel reads change
+// only when the row moves on to the next lattice row k, so they are looked
+// up then, and each row is a plain vector loop with no lookups.
+struct PuffTerms {
+    double leftBase[32];
+    double leftRise[32];
+    double rightBase[32];
+    double rightRise[32];
+};
+
+template <typename Lanes>
+__attribute__((always_inline)) inline void stampOctave(double* field, int32_t x, int32_t firstRow, int32_t width,
+                                                       int32_t fieldSize, const double* lattice,
+                                                       int32_t latticeSize, const double* blend,
+                                                       const int32_t* columnCell, double step)
 {
-    DoubleLanes lanes;
-    std::memcpy(&lanes, from, sizeof lanes);
-    return lanes;
+    constexpr int lanes = sizeof(Lanes) / sizeof(double);
+    const Lanes one = 1.0 - Lanes{};
+    PuffTerms terms;
+    double fy = 0.0;
+    int32_t k = 0;
+    int32_t termsRow = -1;
+    for (int row = 0; row < 32; ++row) {
+        if (termsRow != k) {
+            const double* upper = lattice + k * latticeSize;
+            const double* lower = upper + latticeSize;
+            for (int texel = 0; texel < 32; ++texel) {
+                const int32_t l = columnCell[texel];
+                terms.leftBase[texel] = upper[l];
+                terms.leftRise[texel] = lower[l] - upper[l];
+                terms.rightBase[texel] = upper[l + 1];
+                terms.rightRise[texel] = lower[l + 1] - upper[l + 1];
+            }
+            termsRow = k;
+        }
+        const double sy = 3.0 * fy * fy - 2.0 * fy * fy * fy;
+        const Lanes s = sy - Lanes{};
+        double* texels = field + (x + ((firstRow + row) * width) % fieldSize);
+        for (int texel = 0; texel < 32; texel += lanes) {
+            Lanes leftBase, leftRise, rightBase, rightRise, b, t;
+            std::memcpy(&leftBase, terms.leftBase + texel, sizeof leftBase);
+            std::memcpy(&leftRise, terms.leftRise + texel, sizeof leftRise);
+            std::memcpy(&rightBase, terms.rightBase + texel, sizeof rightBase);
+            std::memcpy(&rightRise, terms.rightRise + texel, sizeof rightRise);
+            std::memcpy(&b, blend + texel, sizeof b);
+            std::memcpy(&t, texels + texel, sizeof t);
+            const Lanes v = leftBase + s * leftRise;
+            const Lanes o = rightBase + s * rightRise;
+            const Lanes d = (b * (o - v) + t) + v;
+            const Lanes clamped = d > 1.0 ? one : d;
+            std::memcpy(texels + texel, &clamped, sizeof clamped);
+        }
+        fy = fy + step;
+        if (fy > 1.0) {
+            fy = fy - 1.0;
+            k = k + 1;
+        }
+    }
+}
+
+typedef double DoubleQuad __attribute__((vector_size(32)));
+
+void stampOctaveBaseline(double* field, int32_t x, int32_t firstRow, int32_t width, int32_t fieldSize,
+                         const double* lattice, int32_t latticeSize, const double* blend,
+                         const int32_t* columnCell, double step)
+{
+    stampOctave<DoubleLanes>(field, x, firstRow, width, fieldSize, lattice, latticeSize, blend, columnCell, step);
+}
+
+__attribute__((target("avx2"))) void stampOctaveAvx2(double* field, int32_t x, int32_t firstRow, int32_t width,
+                                                     int32_t fieldSize, const double* lattice,
+                                                     int32_t latticeSize, const double* blend,
+                                                     const int32_t* columnCell, double step)
+{
+    stampOctave<DoubleQuad>(field, x, firstRow, width, fieldSize, lattice, latticeSize, blend, columnCell, step);
 }
 
 }  // namespace
@@ -122,9 +194,9 @@ void CloudTexture::addPuff(int32_t x, int32_t y)
 {
     for (int i = 0; i < latticeCells; ++i)
         lattice_[i] = 0.0;
-    auto cell = [this](int32_t row, int32_t column) { return lattice_[row * latticeSize_ + column]; };
     const int32_t fieldSize = width_ * height_;
     const int32_t firstRow = y % height_;
+    static const bool avx2 = __builtin_cpu_supports("avx2");
 
     int32_t cells = 1;
     double amplitude = 0.03;
@@ -134,38 +206,12 @@ void CloudTexture::addPuff(int32_t x, int32_t y)
                 lattice_[r * latticeSize_ + c] = randomUnit() * amplitude;
         }
         const double step = (cells + 1) * 0.03125;
-        const double* blend = columnBlend_[octave];
-        const int32_t* columnCell = columnCell_[octave];
-
-        double fy = 0.0;
-        int32_t k = 0;
-        for (int row = 0; row < puffSide; ++row) {
-            const double sy = 3.0 * fy * fy - 2.0 * fy * fy * fy;
-            // The row's value at each lattice column it passes, and for each
-            // texel the two values around it.
-            double across[18];
-            for (int32_t l = 0; l <= cells + 1; ++l)
-                across[l] = cell(k, l) + sy * (cell(k + 1, l) - cell(k, l));
-            double left[puffSide];
-            double right[puffSide];
-            for (int texel = 0; texel < puffSide; ++texel) {
-                left[texel] = across[columnCell[texel]];
-                right[texel] = across[columnCell[texel] + 1];
-            }
-            double* texels = density_ + (x + ((firstRow + row) * width_) % fieldSize);
-            for (int texel = 0; texel < puffSide; texel += 2) {
-                const DoubleLanes v = loadLanes(left + texel);
-                const DoubleLanes d = (loadLanes(blend + texel) * (loadLanes(right + texel) - v) +
-                                       loadLanes(texels + texel)) + v;
-                const DoubleLanes clamped = d > 1.0 ? DoubleLanes{1.0, 1.0} : d;
-                std::memcpy(texels + texel, &clamped, sizeof clamped);
-            }
-            fy = fy + step;
-            if (fy > 1.0) {
-                fy = fy - 1.0;
-                k = k + 1;
-            }
-        }
+        if (avx2)
+            stampOctaveAvx2(density_, x, firstRow, width_, fieldSize, lattice_, latticeSize_, columnBlend_[octave],
+                            columnCell_[octave], step);
+        else
+            stampOctaveBaseline(density_, x, firstRow, width_, fieldSize, lattice_, latticeSize_,
+                                columnBlend_[octave], columnCell_[octave], step);
         cells *= 2;
         amplitude *= 0.5;
     }
@@ -262,54 +308,71 @@ struct Palette {
 };
 
 // One row of pixels from its densities and sheens, `Lanes` texels at a time.
-// The same source is compiled once for the baseline vector unit and once
-// for AVX2; both do the same IEEE operations per texel.
+// The same source is compiled for the baseline vector unit, for AVX2 and
+// for AVX-512; all do the same IEEE operations per texel. The palette is
+// held in registers: the pixel stores could alias it as far as the
+// compiler knows, and reloading it would cost a load per colour per step.
 template <typename Lanes, typename Ints>
-__attribute__((always_inline)) inline void writeRow(const double* dn, const double* sheen, const double* columnGain, uint32_t* out,
-                     int32_t width, const Palette& p)
+__attribute__((always_inline)) inline void writeRows(const double* dn, const double* sheen, const double* columnGain,
+                                                     uint32_t* out, int32_t width, int32_t height, const Palette& p)
 {
     constexpr int32_t lanes = sizeof(Lanes) / sizeof(double);
-    int32_t x = 0;
-    for (; x + lanes <= width; x += lanes) {
-        Lanes density;
-        Lanes gainOfColumn;
-        Lanes f;
-        std::memcpy(&density, dn + x, sizeof density);
-        std::memcpy(&gainOfColumn, columnGain + x, sizeof gainOfColumn);
-        std::memcpy(&f, sheen + x, sizeof f);
-        const Lanes gain = density * gainOfColumn * 3.0;
-        // Channels wrap modulo 256 rather than saturate.
-        const Ints red = __builtin_convertvector(p.pr * gain + p.lr * f * gain, Ints) & 0xFF;
-        const Ints green = __builtin_convertvector(p.pg * gain + p.lg * f * gain, Ints) & 0xFF;
-        const Ints blue = __builtin_convertvector(p.pb * gain + p.lb * f * gain, Ints) & 0xFF;
-        const Ints words = red | (green << 8) | (blue << 16) | static_cast<int32_t>(0xFF000000u);
-        std::memcpy(out + x, &words, sizeof words);
-    }
-    for (; x < width; ++x) {
-        const double gain = dn[x] * columnGain[x] * 3.0;
-        const uint32_t red = static_cast<uint32_t>(truncate(p.pr * gain + p.lr * sheen[x] * gain)) & 0xFF;
-        const uint32_t green = static_cast<uint32_t>(truncate(p.pg * gain + p.lg * sheen[x] * gain)) & 0xFF;
-        const uint32_t blue = static_cast<uint32_t>(truncate(p.pb * gain + p.lb * sheen[x] * gain)) & 0xFF;
-        out[x] = red | (green << 8) | (blue << 16) | 0xFF000000u;
+    const Lanes pr = p.pr - Lanes{};
+    const Lanes pg = p.pg - Lanes{};
+    const Lanes pb = p.pb - Lanes{};
+    const Lanes lr = p.lr - Lanes{};
+    const Lanes lg = p.lg - Lanes{};
+    const Lanes lb = p.lb - Lanes{};
+    for (int32_t y = 0; y < height; ++y, dn += width, sheen += width, out += width) {
+        int32_t x = 0;
+        for (; x + lanes <= width; x += lanes) {
+            Lanes density;
+            Lanes gainOfColumn;
+            Lanes f;
+            std::memcpy(&density, dn + x, sizeof density);
+            std::memcpy(&gainOfColumn, columnGain + x, sizeof gainOfColumn);
+            std::memcpy(&f, sheen + x, sizeof f);
+            const Lanes gain = density * gainOfColumn * 3.0;
+            // Channels wrap modulo 256 rather than saturate.
+            const Ints red = __builtin_convertvector(pr * gain + lr * f * gain, Ints) & 0xFF;
+            const Ints green = __builtin_convertvector(pg * gain + lg * f * gain, Ints) & 0xFF;
+            const Ints blue = __builtin_convertvector(pb * gain + lb * f * gain, Ints) & 0xFF;
+            const Ints words = red | (green << 8) | (blue << 16) | static_cast<int32_t>(0xFF000000u);
+            std::memcpy(out + x, &words, sizeof words);
+        }
+        for (; x < width; ++x) {
+            const double gain = dn[x] * columnGain[x] * 3.0;
+            const uint32_t red = static_cast<uint32_t>(truncate(p.pr * gain + p.lr * sheen[x] * gain)) & 0xFF;
+            const uint32_t green = static_cast<uint32_t>(truncate(p.pg * gain + p.lg * sheen[x] * gain)) & 0xFF;
+            const uint32_t blue = static_cast<uint32_t>(truncate(p.pb * gain + p.lb * sheen[x] * gain)) & 0xFF;
+            out[x] = red | (green << 8) | (blue << 16) | 0xFF000000u;
+        }
     }
 }
 
 typedef int32_t IntPair __attribute__((vector_size(8)));
-typedef double DoubleQuad __attribute__((vector_size(32)));
 typedef int32_t IntQuad __attribute__((vector_size(16)));
+typedef double DoubleOctet __attribute__((vector_size(64)));
+typedef int32_t IntOctet __attribute__((vector_size(32)));
 
 void writeRowsBaseline(const double* dn, const double* sheen, const double* gain, uint32_t* out, int32_t width,
                        int32_t height, const Palette& p)
 {
-    for (int32_t y = 0; y < height; ++y)
-        writeRow<DoubleLanes, IntPair>(dn + y * width, sheen + y * width, gain, out + y * width, width, p);
+    writeRows<DoubleLanes, IntPair>(dn, sheen, gain, out, width, height, p);
 }
 
 __attribute__((target("avx2"))) void writeRowsAvx2(const double* dn, const double* sheen, const double* gain,
                                                    uint32_t* out, int32_t width, int32_t height, const Palette& p)
 {
-    for (int32_t y = 0; y < height; ++y)
-        writeRow<DoubleQuad, IntQuad>(dn + y * width, sheen + y * width, gain, out + y * width, width, p);
+    writeRows<DoubleQuad, IntQuad>(dn, sheen, gain, out, width, height, p);
+}
+
+__attribute__((target("avx512f,avx512vl,avx512dq"))) void writeRowsAvx512(const double* dn, const double* sheen,
+                                                                        const double* gain, uint32_t* out,
+                                                                        int32_t width, int32_t height,
+                                                                        const Palette& p)
+{
+    writeRows<DoubleOctet, IntOctet>(dn, sheen, gain, out, width, height, p);
 }
 
 }  // namespace
@@ -323,8 +386,12 @@ void CloudTexture::writePixels()
     const Palette palette{static_cast<double>(light & 0xFF),          static_cast<double>((light >> 8) & 0xFF),
                           static_cast<double>((light >> 16) & 0xFF),  static_cast<double>(proper & 0xFF),
                           static_cast<double>((proper >> 8) & 0xFF), static_cast<double>((proper >> 16) & 0xFF)};
+    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                               __builtin_cpu_supports("avx512dq");
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    if (avx512)
+        writeRowsAvx512(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
+    else if (avx2)
         writeRowsAvx2(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
     else
         writeRowsBaseline(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
