@@ -17,6 +17,11 @@ short=${3:-1000}
 long=${4:-20000}
 heapFrames=${5:-30}
 
+if [ ! -x /usr/bin/time ]; then
+    echo "memory_check.sh needs /usr/bin/time (Debian package time)" >&2
+    exit 2
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/config"
