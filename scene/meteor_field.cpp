@@ -233,7 +233,8 @@ void MeteorField::drawFlare(double size, const Vector3& head)
     glDisable(GL_BLEND);
 }
 
-void MeteorField::drawFlareDisc(double alpha, const FlareElement& element, const Vector2& centre) const
+void MeteorField::drawFlareFan(double alpha, const FlareElement& element, const Vector2& centre,
+                               const FlareColour& rim) const
 {
     const FlareColour middle = flareCentreColour(element);
     glMatrixMode(GL_MODELVIEW);
@@ -243,10 +244,15 @@ void MeteorField::drawFlareDisc(double alpha, const FlareElement& element, const
     glBegin(GL_TRIANGLE_FAN);
     glColor4d(middle.red, middle.green, middle.blue, alpha);
     glVertex2d(0.0, 0.0);
-    glColor4d(element.red, element.green, element.blue, alpha);
+    glColor4d(rim.red, rim.green, rim.blue, alpha);
     glCallList(circleList);
     glEnd();
     glPopMatrix();
+}
+
+void MeteorField::drawFlareDisc(double alpha, const FlareElement& element, const Vector2& centre) const
+{
+    drawFlareFan(alpha, element, centre, FlareColour{element.red, element.green, element.blue});
 }
 
 void MeteorField::drawFlareRing(double alpha, const FlareElement& element, const Vector2& centre) const
@@ -267,19 +273,8 @@ void MeteorField::drawFlareRing(double alpha, const FlareElement& element, const
 
 void MeteorField::drawFlareGlow(double alpha, const FlareElement& element, const Vector2& centre) const
 {
-    const FlareColour middle = flareCentreColour(element);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslated(centre.x, centre.y, 0.0);
-    glScaled(element.radius, element.radius, element.radius);
-    glBegin(GL_TRIANGLE_FAN);
-    glColor4d(middle.red, middle.green, middle.blue, alpha);
-    glVertex2d(0.0, 0.0);
     // Fades to nothing at the rim.
-    glColor4d(0.0, 0.0, 0.0, alpha);
-    glCallList(circleList);
-    glEnd();
-    glPopMatrix();
+    drawFlareFan(alpha, element, centre, FlareColour{0.0, 0.0, 0.0});
 }
 
 void MeteorField::drawFlareRays(double alpha, const Vector2& head) const

@@ -106,6 +106,10 @@ private:
     void spray();
     void walkTrail();
     void launch();
+    // A fan round the element's centre: its centre colour in the middle,
+    // `rim` on the circle.
+    void drawFlareFan(double alpha, const FlareElement& element, const Vector2& centre,
+                      const FlareColour& rim) const;
 };
 
 extern MeteorField meteorField;

@@ -13,6 +13,8 @@
 #include "scene/screen_shards.h"
 #include "settings/settings_store.h"
 
+#include "in_child.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -113,12 +115,7 @@ std::string checkElements(size_t& lastShardCount)
 // process): the report is empty when every frame passed.
 std::string soakInChild(long frames)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return "cannot make a pipe";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
+    return inChild([frames] {
         std::ostringstream out;
         OffscreenPicture desktop;
         desktop.width = 5;
@@ -170,24 +167,8 @@ std::string soakInChild(long frames)
         // nothing; its leak checker watches instead.
         if (out.str().empty() && !addressSanitizer && peak - baseline > 24 * 1024)
             out << "resident memory grew from " << baseline << " KiB to " << peak << " KiB\n";
-        const std::string report = out.str();
-        if (write(channel[1], report.data(), report.size()) < 0)
-            _exit(2);
-        close(channel[1]);
-        _exit(0);
-    }
-    close(channel[1]);
-    std::string report;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(channel[0], buffer, sizeof buffer)) > 0)
-        report.append(buffer, static_cast<size_t>(n));
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        report += "child ended abnormally (status " + std::to_string(status) + ")";
-    return report;
+        return out.str();
+    });
 }
 
 TEST(Soak, EveryElementStaysFiniteAndBounded)

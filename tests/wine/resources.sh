@@ -14,9 +14,9 @@ import importlib.util
 import sys
 import xml.etree.ElementTree as ET
 
-spec = importlib.util.spec_from_file_location("pe_resources", sys.argv[1])
-pe = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(pe)
+module_location = importlib.util.spec_from_file_location("pe_resources", sys.argv[1])
+pe = importlib.util.module_from_spec(module_location)
+module_location.loader.exec_module(pe)
 info = pe.summary(sys.argv[2])
 version = sys.argv[3]
 failures = []
