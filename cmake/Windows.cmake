@@ -2,8 +2,10 @@
 # the portable unit tests, which run under Wine.
 enable_language(RC)
 
-# The fault guard is the one Windows-only source the core needs.
-target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp)
+# The Windows-only sources the core needs: the fault guard and the desktop
+# picture for the shards.
+target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp
+    ${PROJECT_SOURCE_DIR}/platform/win32/desktop_picture.cpp)
 target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
 target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 # For the version resource in resources/gyrelle.rc.

@@ -23,3 +23,12 @@
 // program go on, onFault runs and the process ends at once with exit code
 // -1. Windows: platform/win32/fault_guard.cpp; Linux: platform/linux/fault_guard.cpp.
 int runGuarded(int (*body)(void* context), void* context, void (*onFault)());
+
+// Puts the screen's picture under the window into the front buffer of the
+// window's current OpenGL context, for the scene's read of the desktop. A
+// display that keeps the screen in a new window's front buffer needs
+// nothing; Wine's does not (it reads black), so on Windows the picture is
+// taken from the screen with GDI: platform/win32/desktop_picture.cpp. The
+// Linux layer writes it when the context is first made current, so there
+// this does nothing: platform/linux/desktop_picture.cpp.
+void showDesktopInFrontBuffer(HWND window);

@@ -69,6 +69,9 @@ void createScene(HWND window)
         return;
     }
     wglMakeCurrent(scene.deviceContext, scene.renderingContext);
+    // Where the system does not keep the screen in a new window's front
+    // buffer, put it there before the shards read it.
+    showDesktopInFrontBuffer(window);
 
     // The aspect stays 1.3333333 whatever the window's shape, and the
     // viewport stays the one the window had at the first make-current.

@@ -106,3 +106,40 @@ finish() {
     fi
     exit 0
 }
+
+# Covers the screen with red, as a desktop the saver should shatter, and
+# waits until it shows.
+show_red_desktop() {
+    convert -size 64x64 xc:red "$WORK/red.png"
+    display -backdrop -background red "$WORK/red.png" >/dev/null 2>&1 &
+    STARTED_PIDS+=("$!")
+    for _ in $(seq 100); do
+        [ "$(red_fraction_of_screen)" = 1 ] && return 0
+        sleep 0.1
+    done
+    echo "the red desktop did not show" >&2
+    exit 1
+}
+
+# The share of the screen's pixels that are close to pure red, 0 to 1,
+# rounded to two places.
+red_fraction_of_screen() {
+    import -window root "$WORK/screen.png" 2>/dev/null || { echo 0; return; }
+    convert "$WORK/screen.png" -fuzz 30% -transparent red -alpha extract -negate \
+        -format '%[fx:round(mean*100)/100]' info: 2>/dev/null || echo 0
+}
+
+# Watches the screen for SECONDS; succeeds when some look finds red shards
+# (at least 5 % of the screen red) while the saver covers it.
+red_shards_seen() {  # SECONDS
+    for _ in $(seq $(($1 * 5))); do
+        local share
+        share=$(red_fraction_of_screen)
+        if awk -v s="$share" 'BEGIN { exit !(s >= 0.05 && s < 1) }'; then
+            echo "ok: red shards cover ${share} of the screen"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}

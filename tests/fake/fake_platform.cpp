@@ -152,6 +152,11 @@ bool fakeDispatchNext()
 
 // ---- The fault guard ----------------------------------------------------------
 
+void showDesktopInFrontBuffer(HWND)
+{
+    fake().record("showDesktopInFrontBuffer");
+}
+
 int runGuarded(int (*body)(void*), void* context, void (*onFault)())
 {
     fake().record("runGuarded");
