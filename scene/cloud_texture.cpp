@@ -127,8 +127,10 @@ CloudTexture::CloudTexture(int32_t width, int32_t height)
       capacity_(width * height + 8 * width),
       windowStart_(4 * width),
       sheen_(nullptr),
-      sheenCurrent_(false)
+      sheenCurrent_(false),
+      vectorUnit_(VectorUnit::avx512)
 {
+    useVectorUnit(VectorUnit::avx512);
     for (int32_t x = 0; x < width_; ++x)
         columnGain_[x] = 0.5 * (1.0 + std::exp(-2.0 * (width_ - x) / width_));
     std::memset(lattice_, 0, sizeof(double) * latticeCells);
@@ -196,7 +198,7 @@ void CloudTexture::addPuff(int32_t x, int32_t y)
         lattice_[i] = 0.0;
     const int32_t fieldSize = width_ * height_;
     const int32_t firstRow = y % height_;
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    const bool avx2 = vectorUnit_ != VectorUnit::baseline;
 
     int32_t cells = 1;
     double amplitude = 0.03;
@@ -377,6 +379,19 @@ __attribute__((target("avx512f,avx512vl,avx512dq"))) void writeRowsAvx512(const 
 
 }  // namespace
 
+CloudTexture::VectorUnit CloudTexture::useVectorUnit(VectorUnit unit)
+{
+    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                        __builtin_cpu_supports("avx512dq");
+    const bool avx2 = __builtin_cpu_supports("avx2");
+    if (unit == VectorUnit::avx512 && !avx512)
+        unit = VectorUnit::avx2;
+    if (unit == VectorUnit::avx2 && !avx2)
+        unit = VectorUnit::baseline;
+    vectorUnit_ = unit;
+    return unit;
+}
+
 void CloudTexture::writePixels()
 {
     int32_t light = 0;
@@ -386,12 +401,9 @@ void CloudTexture::writePixels()
     const Palette palette{static_cast<double>(light & 0xFF),          static_cast<double>((light >> 8) & 0xFF),
                           static_cast<double>((light >> 16) & 0xFF),  static_cast<double>(proper & 0xFF),
                           static_cast<double>((proper >> 8) & 0xFF), static_cast<double>((proper >> 16) & 0xFF)};
-    static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                               __builtin_cpu_supports("avx512dq");
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx512)
+    if (vectorUnit_ == VectorUnit::avx512)
         writeRowsAvx512(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
-    else if (avx2)
+    else if (vectorUnit_ == VectorUnit::avx2)
         writeRowsAvx2(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);
     else
         writeRowsBaseline(density_, sheen_, columnGain_, pixelWords_, width_, height_, palette);

@@ -50,6 +50,13 @@ public:
     // For writing the field directly; call colorize afterwards.
     double* density();
 
+    // The vector unit the step runs on; all give the same bytes. Each
+    // texture starts on the widest the processor has.
+    enum class VectorUnit { baseline, avx2, avx512 };
+    // Uses `unit`, or the widest the processor has below it; returns the
+    // unit in use. For tests that check every unit against the others.
+    VectorUnit useVectorUnit(VectorUnit unit);
+
 private:
     struct PuffSpot {
         int32_t x;
@@ -84,6 +91,8 @@ private:
     // row of an octave: its smoothstep and lattice column per texel.
     double columnBlend_[5][32];
     int32_t columnCell_[5][32];
+
+    VectorUnit vectorUnit_;
 };
 
 extern CloudTexture cloudTexture;
