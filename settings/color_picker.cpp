@@ -39,29 +39,29 @@ bool editBoxHasFocus(HWND dialog)
     return false;
 }
 
-void paintField(HWND field)
+// Sets every pixel of the control's client area to pixel(x, y, width, height).
+template <typename PixelOf>
+void paintPixels(HWND control, PixelOf pixel)
 {
     RECT client{};
-    GetClientRect(field, &client);
-    const HsvColor picked = pickerState();
-    HDC dc = GetDC(field);
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
     for (int x = 0; x < client.right; ++x) {
         for (int y = 0; y < client.bottom; ++y)
-            SetPixel(dc, x, y, fieldPixel(x, y, client.right, client.bottom, picked));
+            SetPixel(dc, x, y, pixel(x, y, client.right, client.bottom));
     }
-    ReleaseDC(field, dc);
+    ReleaseDC(control, dc);
+}
+
+void paintField(HWND field)
+{
+    const HsvColor picked = pickerState();
+    paintPixels(field, [&picked](int x, int y, int w, int h) { return fieldPixel(x, y, w, h, picked); });
 }
 
 void paintHueBar(HWND bar)
 {
-    RECT client{};
-    GetClientRect(bar, &client);
-    HDC dc = GetDC(bar);
-    for (int x = 0; x < client.right; ++x) {
-        for (int y = 0; y < client.bottom; ++y)
-            SetPixel(dc, x, y, hueBarPixel(x, y, client.right, client.bottom, pickerHue));
-    }
-    ReleaseDC(bar, dc);
+    paintPixels(bar, [](int x, int y, int w, int h) { return hueBarPixel(x, y, w, h, pickerHue); });
 }
 
 void paintSample(HWND sample)
