@@ -12,6 +12,7 @@
 #include <EGL/eglext.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -28,6 +29,35 @@ EGLDisplay surfacelessDisplay()
         return d;
     }();
     return display;
+}
+
+// The format the scene asks for: 24 colour bits and a depth buffer. EGL
+// sorts deeper colour first, and Mesa offers 10 bits a channel before 8, so
+// the sizes are checked exactly: a 10-bit buffer would round every blend
+// differently from the saver's window, and costs llvmpipe its 8-bit paths.
+EGLConfig chooseSaverConfig(EGLDisplay display)
+{
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                 EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                 EGL_DEPTH_SIZE, 8,
+                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(display, attributes, nullptr, 0, &count) || count < 1)
+        return nullptr;
+    std::vector<EGLConfig> configs(static_cast<size_t>(count));
+    if (!eglChooseConfig(display, attributes, configs.data(), count, &count))
+        return nullptr;
+    configs.resize(static_cast<size_t>(std::max<EGLint>(count, 0)));
+    for (EGLConfig config : configs) {
+        EGLint red = 0, green = 0, blue = 0, samples = 0;
+        eglGetConfigAttrib(display, config, EGL_RED_SIZE, &red);
+        eglGetConfigAttrib(display, config, EGL_GREEN_SIZE, &green);
+        eglGetConfigAttrib(display, config, EGL_BLUE_SIZE, &blue);
+        eglGetConfigAttrib(display, config, EGL_SAMPLES, &samples);
+        if (red == 8 && green == 8 && blue == 8 && samples == 0)
+            return config;
+    }
+    return nullptr;
 }
 
 // Scales the picture to the surface (nearest sample) and writes it into
@@ -91,12 +121,8 @@ public:
         EGLDisplay display = surfacelessDisplay();
         if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
             return nullptr;
-        const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                           EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-        EGLConfig config;
-        EGLint count = 0;
-        if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1)
+        const EGLConfig config = chooseSaverConfig(display);
+        if (config == nullptr)
             return nullptr;
         const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
         EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
