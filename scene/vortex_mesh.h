@@ -18,12 +18,21 @@ public:
     static constexpr int stepsPerStrip = 31;
 
     // Stores the texture and compiles the 30 quad strips into a new display
-    // list. Needs a current rendering context.
+    // list. Needs a current rendering context, with the viewport and
+    // matrices the mesh will be drawn with: the rings where the texture is
+    // surely magnified are drawn first, with the texture's minification
+    // filter set to its magnification filter, which gives the same pixels
+    // for less work; the list then restores the filter for the rest.
     void build(GLuint texture);
 
     // Vertex `edge` (0: first edge, 1: second) of step j of strip i, as the
     // display list holds it.
     static VortexVertex vertex(int strip, int step, int edge);
+
+    // How many rings, from the rim inward, show the texture magnified at
+    // least twice over in the current viewport: the first rings the list
+    // draws with the minification filter set to the magnification filter.
+    static int magnifiedSteps();
 
     GLuint textureName = 0;
     GLuint listName = 0;

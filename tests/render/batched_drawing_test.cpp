@@ -12,6 +12,7 @@
 #include "settings/settings_store.h"
 
 #include "in_child.h"
+#include "picture_difference.h"
 
 #include <gtest/gtest.h>
 
@@ -70,24 +71,6 @@ void show(const OffscreenPicture& picture)
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glFinish();
-}
-
-// The first pixel where two pictures differ, or "" when they are equal.
-std::string difference(const OffscreenPicture& batched, const OffscreenPicture& oneByOne)
-{
-    if (batched.rgba.size() != oneByOne.rgba.size())
-        return "pictures of different sizes";
-    for (size_t i = 0; i < batched.rgba.size(); i += 4) {
-        for (size_t c = 0; c < 3; ++c) {
-            if (batched.rgba[i + c] != oneByOne.rgba[i + c]) {
-                std::ostringstream out;
-                out << "pixel " << i / 4 % width << "," << i / 4 / width << " channel " << c << ": "
-                    << int(batched.rgba[i + c]) << " batched, " << int(oneByOne.rgba[i + c]) << " one by one";
-                return out.str();
-            }
-        }
-    }
-    return "";
 }
 
 // The specks as they were drawn before the batch: each its own colour,
@@ -163,12 +146,12 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
                 const OffscreenPicture batched = readOffscreenFrame(window);
 
                 show(background);
-                if (!difference(readOffscreenFrame(window), background).empty())
+                if (!pictureDifference(readOffscreenFrame(window), background).empty())
                     out << "the background did not come back\n";
                 seedRandom(round + 1);
                 drawSpecksOneByOne(oneByOne);
                 glFinish();
-                const std::string diff = difference(batched, readOffscreenFrame(window));
+                const std::string diff = pictureDifference(batched, readOffscreenFrame(window), "batched", "one by one");
                 if (!diff.empty())
                     out << "direction " << direction << ", round " << round << ": " << diff << "\n";
                 if (oneByOne.specks().size() != driftParticles.specks().size())
@@ -216,7 +199,7 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
             show(background);
             drawTrailOneByOne(before);
             glFinish();
-            const std::string diff = difference(batched, readOffscreenFrame(window));
+            const std::string diff = pictureDifference(batched, readOffscreenFrame(window), "batched", "one by one");
             if (!diff.empty())
                 out << "round " << round << ": " << diff << "\n";
             if (meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
@@ -251,7 +234,7 @@ TEST(BatchedDrawingRender, AWashOfAlphaZeroChangesNoPixel)
             glEnd();
             glDisable(GL_BLEND);
             glFinish();
-            const std::string diff = difference(readOffscreenFrame(window), background);
+            const std::string diff = pictureDifference(readOffscreenFrame(window), background, "washed", "before");
             if (!diff.empty())
                 out << "round " << round << ": " << diff << "\n";
         }

@@ -1,0 +1,150 @@
+// The vortex's outer rings are drawn with the minification filter set to
+// the magnification filter, where the texture is magnified anyway. These
+// tests draw the funnel both ways, with the list and plainly as thirty
+// strips under the texture's own filters, and demand the very same pixels
+// in windows of many shapes, over cloud pictures of many frames.
+#include "platform/offscreen.h"
+#include "scene/cloud_texture.h"
+#include "scene/scene_window.h"
+#include "scene/vortex_mesh.h"
+#include "settings/settings_store.h"
+
+#include "in_child.h"
+#include "picture_difference.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+// A texture as the scene's main texture is set up, holding the current
+// cloud picture.
+GLuint cloudPictureTexture()
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    return texture;
+}
+
+void drawPlainFunnel(GLuint texture)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glEnable(GL_TEXTURE_2D);
+    for (int i = 0; i < VortexMesh::stripCount; ++i) {
+        glBegin(GL_QUAD_STRIP);
+        glNormal3d(0, 0, 1);
+        for (int j = 0; j < VortexMesh::stepsPerStrip; ++j) {
+            for (int edge = 0; edge < 2; ++edge) {
+                const VortexVertex v = VortexMesh::vertex(i, j, edge);
+                glTexCoord2d(v.s, v.t);
+                glVertex2d(v.x, v.y);
+            }
+        }
+        glEnd();
+    }
+    glDisable(GL_TEXTURE_2D);
+    glFinish();
+}
+
+void drawListedFunnel(const VortexMesh& mesh)
+{
+    glBindTexture(GL_TEXTURE_2D, mesh.textureName);
+    glEnable(GL_TEXTURE_2D);
+    glCallList(mesh.listName);
+    glDisable(GL_TEXTURE_2D);
+    glFinish();
+}
+
+struct Comparison {
+    std::string differences;
+    int magnifiedRings = -1;
+};
+
+// Opens a scene of the given size, lets the clouds flow for a while, then
+// compares the two drawings over several cloud pictures, in a child. Also
+// tells how many rings the list drew with the one filter.
+Comparison compareFunnels(int width, int height)
+{
+    const std::string report = inChild([=] {
+        std::ostringstream out;
+        settingsStore.set("IntensivityOfLightnings", 0);
+        settingsStore.set("Meteorites_State", 0);
+        useFixedSceneSeed(static_cast<uint32_t>(width * 31 + height));
+        HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
+        SendMessageW(window, WM_CREATE, 0, 0);
+        for (int frame = 0; frame < 40; ++frame)
+            SendMessageW(window, WM_TIMER, 0, 0);
+
+        const GLuint texture = cloudPictureTexture();
+        VortexMesh mesh;
+        mesh.build(texture);
+        for (int round = 0; round < 3; ++round) {
+            for (int frame = 0; frame < 17; ++frame)
+                cloudTexture.advance();
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
+
+            drawListedFunnel(mesh);
+            const OffscreenPicture listed = readOffscreenFrame(window);
+            GLint minFilter = 0;
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+            if (minFilter != GL_NEAREST)
+                out << "the list left the minification filter at " << minFilter << "\n";
+
+            drawPlainFunnel(texture);
+            const std::string diff = pictureDifference(listed, readOffscreenFrame(window), "listed", "plain");
+            if (!diff.empty())
+                out << width << "x" << height << ", round " << round << ": " << diff << "\n";
+        }
+        const int rings = VortexMesh::magnifiedSteps();
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        // An empty report means all held, so the count goes last, marked.
+        return out.str() + "rings " + std::to_string(rings);
+    });
+    Comparison comparison;
+    const size_t at = report.rfind("rings ");
+    comparison.differences = report.substr(0, at);
+    if (at != std::string::npos)
+        comparison.magnifiedRings = std::stoi(report.substr(at + 6));
+    return comparison;
+}
+
+}  // namespace
+
+// Full HD and the common 4:3 sizes: most of the view is magnified texture,
+// the centre minified; the seam between the two parts of the list lies in
+// plain view.
+TEST(VortexFiltersRender, ListedFunnelMatchesPlainStripsInCommonWindows)
+{
+    const int sizes[][2] = {{1920, 1080}, {1024, 768}, {640, 480}};
+    for (const auto& size : sizes) {
+        const Comparison comparison = compareFunnels(size[0], size[1]);
+        EXPECT_EQ(comparison.differences, "") << size[0] << "x" << size[1];
+        EXPECT_GT(comparison.magnifiedRings, 0) << size[0] << "x" << size[1] << ": nothing drawn with the one filter";
+        EXPECT_LT(comparison.magnifiedRings, VortexMesh::stepsPerStrip - 1) << size[0] << "x" << size[1];
+    }
+}
+
+// Odd shapes stretch the texture more one way than the other; a preview
+// is so small that every ring is minified and the list is drawn as it was.
+TEST(VortexFiltersRender, ListedFunnelMatchesPlainStripsInOddWindows)
+{
+    const int sizes[][2] = {{152, 112}, {333, 251}, {2400, 180}, {90, 1300}, {1, 1}};
+    for (const auto& size : sizes) {
+        const Comparison comparison = compareFunnels(size[0], size[1]);
+        EXPECT_EQ(comparison.differences, "") << size[0] << "x" << size[1];
+        if (size[0] == 1) {
+            EXPECT_EQ(comparison.magnifiedRings, 0);
+        }
+    }
+}
