@@ -78,6 +78,26 @@ const uint8_t* pixelAt(const OffscreenPicture& p, int x, int y)
 
 }  // namespace
 
+// The scene asks for 24 colour bits; a deeper or multisampled buffer would
+// round every blend differently from the saver's window.
+TEST(SceneElementsRender, WindowHasTheColourDepthTheSceneAsksFor)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        Scene scene(5);
+        GLint bits[4] = {};
+        glGetIntegerv(GL_RED_BITS, &bits[0]);
+        glGetIntegerv(GL_GREEN_BITS, &bits[1]);
+        glGetIntegerv(GL_BLUE_BITS, &bits[2]);
+        glGetIntegerv(GL_SAMPLE_BUFFERS, &bits[3]);
+        if (bits[0] != 8 || bits[1] != 8 || bits[2] != 8 || bits[3] != 0)
+            out << "red " << bits[0] << ", green " << bits[1] << ", blue " << bits[2] << " bits, "
+                << bits[3] << " sample buffers\n";
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
+}
+
 // The first frame shows the desktop picture whole (the shards cover the
 // view); they all fly off into the depth within 239 frames and the picture
 // is gone.
