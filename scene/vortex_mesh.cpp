@@ -54,11 +54,11 @@ private:
     GLint viewport_[4];
 };
 
-// An upper bound on the texels a window pixel steps over across the triangle
-// (a, b, c): the sum of the texel coordinates' four derivatives, at least
-// every measure of scale that OpenGL lets an implementation use to choose
-// between the magnification and minification filters. Infinite when the
-// mapping is not affine or the triangle has no area.
+// The largest scale factor OpenGL lets an implementation use to choose
+// between the magnification and minification filters over the triangle
+// (a, b, c): m_s + m_t, where m_s is the larger of |ds/dx| and |ds/dy| in
+// texels per window pixel, and m_t likewise. Infinite when the mapping is
+// not affine or the triangle has no area.
 double texelsPerPixel(const VortexVertex* vertices[3], const WindowPoint points[3])
 {
     const double w = points[0].w;
@@ -79,7 +79,7 @@ double texelsPerPixel(const VortexVertex* vertices[3], const WindowPoint points[
         };
         const double d1 = value(1) - value(0);
         const double d2 = value(2) - value(0);
-        sum += std::fabs((d1 * dy2 - d2 * dy1) / area) + std::fabs((d2 * dx1 - d1 * dx2) / area);
+        sum += std::max(std::fabs((d1 * dy2 - d2 * dy1) / area), std::fabs((d2 * dx1 - d1 * dx2) / area));
     }
     return sum;
 }
