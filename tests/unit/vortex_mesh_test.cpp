@@ -42,5 +42,4 @@ TEST(VortexMesh, RadiusIsGeometricAndTextureCoversOneTurn)
         previous = r;
     }
     EXPECT_NEAR(VortexMesh::vertex(VortexMesh::stripCount - 1, 0, 1).t, 1.0, 1e-15);
-    EXPECT_EQ(VortexMesh::stripCount * VortexMesh::stepsPerStrip * 2, 1860);
 }
