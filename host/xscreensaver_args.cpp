@@ -44,16 +44,41 @@ std::string previewOf(const std::string& text)
     return "/p " + std::to_string(window);
 }
 
+bool isOption(const std::string& argument, const char* name)
+{
+    return argument == std::string("-") + name || argument == std::string("--") + name;
+}
+
 }  // namespace
 
-std::string xscreensaverSwitches(const std::vector<std::string>& arguments, const char* windowVariable)
+std::string xscreensaverSwitches(const std::vector<std::string>& arguments, const char* windowVariable,
+                                 std::string* refused)
 {
     const bool windowGiven = windowVariable != nullptr && *windowVariable != 0;
-    if (!arguments.empty() && arguments[0] == "-window-id")
-        return arguments.size() > 1 ? previewOf(arguments[1]) : "/p";
-    if (!arguments.empty() && arguments[0] == "-root")
-        return windowGiven ? previewOf(windowVariable) : "/s";
-    if (arguments.empty() && windowGiven)
-        return previewOf(windowVariable);
-    return std::string();
+    if (arguments.empty())
+        return windowGiven ? previewOf(windowVariable) : std::string();
+
+    bool root = false;
+    bool windowOption = false;
+    std::string window;
+    std::string stranger;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (isOption(arguments[i], "root")) {
+            root = true;
+        } else if (isOption(arguments[i], "window-id")) {
+            windowOption = true;
+            window = i + 1 < arguments.size() ? arguments[++i] : std::string();
+        } else if (stranger.empty()) {
+            stranger = arguments[i];
+        }
+    }
+    if (!root && !windowOption)
+        return std::string();
+    if (!stranger.empty()) {
+        *refused = stranger;
+        return std::string();
+    }
+    if (windowOption)
+        return previewOf(window);
+    return windowGiven ? previewOf(windowVariable) : "/s";
 }

@@ -81,8 +81,21 @@ int handleInformationOptions(int argc, const char* const* argv, std::FILE* out, 
         std::fprintf(out, "Gyrelle Screen Saver %s\n", gyrelleVersion());
         return 0;
     }
-    if (std::strcmp(argument, "--record") == 0 || !isLongOption(argument))
+    // XScreenSaver 6 writes its options with two dashes.
+    if (std::strcmp(argument, "--record") == 0 || std::strcmp(argument, "--root") == 0 ||
+        std::strcmp(argument, "--window-id") == 0 || !isLongOption(argument))
         return informationNotHandled;
+    return refuseOption(argument, err);
+}
+
+int refuseOption(const char* argument, std::FILE* err)
+{
     std::fprintf(err, "gyrelle: unknown option '%s' (see gyrelle --help)\n", argument);
     return 2;
+}
+
+int refuseMissingDisplay(const char* displayName, std::FILE* err)
+{
+    std::fprintf(err, "gyrelle: cannot open display \"%s\"\n", displayName);
+    return 255;
 }

@@ -6,7 +6,8 @@
 //
 // A long option is "--" followed by a letter and at least one more letter,
 // digit or "-" (optionally "=value"). Everything else goes on unchanged:
-// "--record" to the recorder, and "--", "--s", "--c:123" and the other
+// "--record" to the recorder, "--root" and "--window-id" to XScreenSaver's
+// grammar, and "--", "--s", "--c:123" and the other
 // dash-and-letter spellings to the screen-saver grammar, which skips any
 // number of dashes.
 #pragma once
@@ -21,6 +22,13 @@ constexpr int informationNotHandled = -1;
 // returns the exit status (0 answered, 2 unknown option) or
 // informationNotHandled.
 int handleInformationOptions(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
+
+// The one line for an argument nothing takes; returns the status, 2.
+int refuseOption(const char* argument, std::FILE* err);
+
+// The one line for a display that cannot be opened, named as the user
+// gave it (DISPLAY); returns the status, 255.
+int refuseMissingDisplay(const char* displayName, std::FILE* err);
 
 // Program version as "MAJOR.MINOR", the one the Windows version resource
 // also carries.

@@ -6,10 +6,28 @@
 #include "platform/linux/information_options.h"
 #include "platform/linux/system_args.h"
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+namespace {
+
+// The saver's windows and the settings dialog need the X server; without
+// one the user is told which display failed, rather than meeting the
+// OpenGL message, which points the wrong way.
+bool displayReachable()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,7 +37,12 @@ int main(int argc, char** argv)
         return runRecorder(argc - 1, argv + 1);
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string switches = xscreensaverSwitches(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+    std::string refused;
+    std::string switches = xscreensaverSwitches(arguments, std::getenv("XSCREENSAVER_WINDOW"), &refused);
+    if (!refused.empty())
+        return refuseOption(refused.c_str(), stderr);
+    if (!displayReachable())
+        return refuseMissingDisplay(XDisplayName(nullptr), stderr);
     if (!switches.empty()) {
         char* translated[] = {argv[0], &switches[0], nullptr};
         platformSetCommandLine(2, translated);

@@ -62,9 +62,6 @@ struct X11State {
 
 X11State x11;
 
-// Pixels beyond this are not captured (the picture would cost gigabytes).
-const int64_t maxCapturedPixels = 64ll * 1024 * 1024;
-
 int onXError(Display*, XErrorEvent*)
 {
     // Errors are expected: other clients' windows come and go between a
@@ -337,82 +334,6 @@ void installTerminationSignals()
     x11.signalsInstalled = true;
 }
 
-// The screen under the rectangle (x, y, width, height) of `parent` (the
-// root when 0), read before the new window covers it.
-DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int width, int height)
-{
-    DesktopPicture picture;
-    const Window root = DefaultRootWindow(display);
-    int rootX = x;
-    int rootY = y;
-    if (parent != 0) {
-        Window child = 0;
-        if (!XTranslateCoordinates(display, parent, root, x, y, &rootX, &rootY, &child))
-            return picture;
-    }
-    XWindowAttributes rootAttributes;
-    if (!XGetWindowAttributes(display, root, &rootAttributes))
-        return picture;
-    if (static_cast<int64_t>(width) * height > maxCapturedPixels)
-        return picture;
-    const int64_t left = std::max<int64_t>(rootX, 0);
-    const int64_t top = std::max<int64_t>(rootY, 0);
-    const int64_t right = std::min<int64_t>(static_cast<int64_t>(rootX) + width, rootAttributes.width);
-    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(rootY) + height, rootAttributes.height);
-    if (right <= left || bottom <= top)
-        return picture;
-    XImage* image = XGetImage(display, root, static_cast<int>(left), static_cast<int>(top),
-                              static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top),
-                              AllPlanes, ZPixmap);
-    if (image == nullptr)
-        return picture;
-
-    // Channel positions from the masks: any true-colour layout reads right.
-    auto shiftOf = [](unsigned long mask) {
-        int shift = 0;
-        while (mask != 0 && (mask & 1) == 0) {
-            mask >>= 1;
-            ++shift;
-        }
-        return shift;
-    };
-    auto scaleOf = [](unsigned long mask, int shift) { return static_cast<double>(mask >> shift); };
-    const int redShift = shiftOf(image->red_mask);
-    const int greenShift = shiftOf(image->green_mask);
-    const int blueShift = shiftOf(image->blue_mask);
-    const double redMax = scaleOf(image->red_mask, redShift);
-    const double greenMax = scaleOf(image->green_mask, greenShift);
-    const double blueMax = scaleOf(image->blue_mask, blueShift);
-    if (redMax <= 0 || greenMax <= 0 || blueMax <= 0) {
-        XDestroyImage(image);
-        return picture;
-    }
-
-    picture.width = width;
-    picture.height = height;
-    picture.rgba.assign(static_cast<size_t>(width) * height * 4, 0);
-    for (size_t i = 3; i < picture.rgba.size(); i += 4)
-        picture.rgba[i] = 255;
-    for (int row = 0; row < image->height; ++row) {
-        const int64_t windowRow = top + row - rootY;
-        const int64_t glRow = height - 1 - windowRow;
-        if (glRow < 0 || glRow >= height)
-            continue;
-        for (int column = 0; column < image->width; ++column) {
-            const int64_t windowColumn = left + column - rootX;
-            if (windowColumn < 0 || windowColumn >= width)
-                continue;
-            const unsigned long pixel = XGetPixel(image, column, row);
-            uint8_t* out = &picture.rgba[(static_cast<size_t>(glRow) * width + static_cast<size_t>(windowColumn)) * 4];
-            out[0] = static_cast<uint8_t>(((pixel & image->red_mask) >> redShift) * 255.0 / redMax + 0.5);
-            out[1] = static_cast<uint8_t>(((pixel & image->green_mask) >> greenShift) * 255.0 / greenMax + 0.5);
-            out[2] = static_cast<uint8_t>(((pixel & image->blue_mask) >> blueShift) * 255.0 / blueMax + 0.5);
-        }
-    }
-    XDestroyImage(image);
-    return picture;
-}
-
 void applyCursor(X11Window* window)
 {
     if (window->xid == 0)
@@ -465,6 +386,8 @@ X11Window* createXWindow(Display* display, DWORD style, int x, int y, int width,
     window->y = y;
     window->width = width;
     window->height = height;
+    window->viewportWidth = width;
+    window->viewportHeight = height;
 
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
@@ -479,7 +402,11 @@ X11Window* createXWindow(Display* display, DWORD style, int x, int y, int width,
         window->config = nullptr;
     }
 
-    window->desktop = captureUnder(display, parent, x, y, width, height);
+    // Under XScreenSaver the screen is black by now; it saved the desktop.
+    if (foreignParent != 0)
+        window->desktop = xscreensaverPicture(display, foreignParent, width, height);
+    if (window->desktop.rgba.empty())
+        window->desktop = captureUnder(display, parent, x, y, width, height);
 
     XSetWindowAttributes attributes{};
     window->colormap = XCreateColormap(display, root, visual, AllocNone);
@@ -500,8 +427,16 @@ X11Window* createXWindow(Display* display, DWORD style, int x, int y, int width,
         XFree(info);
     if (window->xid == 0)
         return nullptr;
-    if (foreignParent != 0)
+    if (foreignParent != 0) {
         XSelectInput(display, foreignParent, StructureNotifyMask);
+        // The parent may have gone since the host found it, even before our
+        // window was made, and then no DestroyNotify will ever come. After
+        // this round trip the window either exists, and its destruction
+        // with the parent will be reported, or the creation fails.
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, window->xid, &attributes))
+            return nullptr;
+    }
     return window.release();
 }
 
@@ -519,8 +454,17 @@ PlatformGLContext* X11Window::createGLContext(HDC)
 
 void X11Window::swapBuffers()
 {
-    if (xid != 0)
-        glXSwapBuffers(x11.display, xid);
+    if (xid == 0)
+        return;
+    glXSwapBuffers(x11.display, xid);
+    // GL took the viewport from the window's size when the context was
+    // first made current; a preview that follows its parent's new size
+    // draws the whole of it from the next frame on.
+    if (width != viewportWidth || height != viewportHeight) {
+        viewportWidth = width;
+        viewportHeight = height;
+        glViewport(0, 0, width, height);
+    }
 }
 
 void X11Window::destroyNative()
@@ -641,8 +585,10 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR title, DWORD style, int x
         }
         window = xWindow;
         installTerminationSignals();
-        if (xWindow->topLevel)
+        if (xWindow->topLevel) {
             watchPowerEvents();
+            watchMonitorPower();
+        }
     }
     window->proc = found->second.proc;
     window->parent = parent;

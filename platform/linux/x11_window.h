@@ -1,5 +1,6 @@
 // The X side of the layer's windows, shared by x11_window.cpp,
-// glx_context.cpp and power.cpp (internal to the layer).
+// glx_context.cpp, desktop_picture.cpp, power.cpp and monitor_power.cpp
+// (internal to the layer).
 #pragma once
 
 #include "window_object.h"
@@ -31,6 +32,8 @@ struct X11Window : PlatformWindow {
     GLXFBConfig config = nullptr;    // null when the server has no GLX
     bool topLevel = false;
     DesktopPicture desktop;          // handed to the first GL context
+    int viewportWidth = 0;           // the size the GL viewport was last given
+    int viewportHeight = 0;
 };
 
 // The connection to the X server, opened on first use; null when there is
@@ -48,5 +51,33 @@ PlatformGLContext* createGlxContext(X11Window* window);
 // broadcasts to top-level windows.
 void postToTopLevelWindows(UINT message, WPARAM wParam, LPARAM lParam);
 
-// Starts delivering suspend and resume as WM_POWERBROADCAST (power.cpp).
+// What lay on the screen under the rectangle (x, y, width, height) of
+// `parent` (the root when 0), read before a new window covers it; empty when
+// it cannot be read (desktop_picture.cpp).
+DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int width, int height);
+
+// The desktop XScreenSaver saved for `window` before it faded the screen,
+// stretched to width x height; empty when it saved none.
+DesktopPicture xscreensaverPicture(Display* display, Window window, int width, int height);
+
+// Starts delivering suspend and resume, and a change of the mains supply
+// (polled once a second), as WM_POWERBROADCAST to top-level windows
+// (power.cpp).
 void watchPowerEvents();
+
+// Starts delivering the monitor's power saving (the X server's DPMS,
+// polled once a second) as WM_SYSCOMMAND SC_MONITORPOWER to top-level
+// windows (monitor_power.cpp).
+void watchMonitorPower();
+
+// A source polled with the message loop that does its work at most once a
+// second: for states the system announces to nobody (sysfs, DPMS).
+struct PlatformPolledSource : PlatformEventSource {
+    int fd() const override { return -1; }
+    void pump() override;
+    // The work, once a second.
+    virtual void poll() = 0;
+
+private:
+    uint64_t nextPollMs = 0;
+};
