@@ -1,0 +1,70 @@
+#!/bin/bash
+# The real XScreenSaver 6 runs the installed Gyrelle from a programs: line
+# written as README.md says: its daemon fades a red desktop to black and
+# starts "gyrelle --root" in its own window, whose shards must still be red
+# (the desktop it saved), and ends it; its settings tool runs
+# "gyrelle --root --window-id W" in its preview pane. XScreenSaver runs no
+# display mode as root, so as root (CI) both run as nobody.
+. "$(dirname "$0")/common.bash"
+start_xvfb -ac   # the other account may use this private server
+chmod 755 "$WORK"
+cmake --install "$(dirname "$GYRELLE")" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1 \
+    || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
+PROGRAM="$WORK/prefix/bin/gyrelle"
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
+mkdir -p "$HOME"
+cat >"$HOME/.xscreensaver" <<END
+mode: one
+selected: 0
+lock: False
+splash: False
+fade: True
+programs: GL: $PROGRAM -root \n\\
+END
+AS_USER=()
+if [ "$(id -u)" -eq 0 ]; then
+    chown -R nobody:nogroup "$HOME"
+    AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+as_user() { "${AS_USER[@]}" "$@"; }
+gyrelle_pid() {  # PATTERN: the newest Gyrelle whose arguments match
+    pgrep -n -f -- "^$PROGRAM $1"
+}
+wait_until() {  # SECONDS COMMAND...: polls until the command succeeds
+    local seconds=$1
+    shift
+    for _ in $(seq $((seconds * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+    return 1
+}
+frames_differ() {  # WINDOW: two looks half a second apart differ
+    import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
+        [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
+}
+
+convert -size 8x8 xc:red "$WORK/red.png"
+display -window root "$WORK/red.png"
+check "the root is red" 1 "$(red_fraction_of_screen)"
+"${AS_USER[@]}" xscreensaver --no-splash >"$WORK/daemon.log" 2>&1 &
+STARTED_PIDS+=("$!")
+wait_until 30 as_user xscreensaver-command -time || fail "the daemon did not answer"
+as_user xscreensaver-command -activate >/dev/null 2>&1
+wait_until 60 gyrelle_pid "--root\$" && echo "ok: the daemon runs Gyrelle" ||
+    { fail "no Gyrelle: $(tail -n5 "$WORK/daemon.log")"; finish; }
+red_shards_seen 20 || fail "no red shards: the saved desktop was not used"
+frames_differ root && echo "ok: the screen changes from frame to frame" || fail "the screen stands still"
+as_user xscreensaver-command -deactivate >/dev/null 2>&1
+wait_until 30 eval '! gyrelle_pid "--root\$"' && echo "ok: -deactivate ends Gyrelle" || fail "Gyrelle outlived -deactivate"
+
+"${AS_USER[@]}" xscreensaver-settings >"$WORK/settings.log" 2>&1 &
+SETTINGS_PID=$!
+STARTED_PIDS+=("$SETTINGS_PID")
+wait_until 60 gyrelle_pid "--root --window-id 0x" && echo "ok: the settings tool runs the preview" ||
+    { fail "no preview: $(tail -n5 "$WORK/settings.log")"; finish; }
+PANE=$(xdotool search --name '^XScreenSaver Settings Preview$' | head -n1)
+wait_until 30 frames_differ "$PANE" && echo "ok: the preview draws into the pane" || fail "the pane stands still"
+running "$(gyrelle_pid "--root --window-id")" && echo "ok: the preview lives on" || fail "the preview ended"
+kill "$SETTINGS_PID"
+wait_until 30 eval '! gyrelle_pid "--root --window-id"' && echo "ok: the preview ends with the tool" ||
+    fail "the preview outlived the settings tool"
+as_user xscreensaver-command -exit >/dev/null 2>&1
+finish
