@@ -1,6 +1,7 @@
 #!/bin/bash
-# The preview fills another program's window, ignores input and ends when
-# that window goes; XScreenSaver's forms behave the same.
+# The preview fills another program's window, follows its new size, ignores
+# input and ends when that window goes, even when it goes before the
+# preview's window exists; XScreenSaver's forms behave the same.
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
@@ -27,6 +28,16 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (PARENT_ID set)
     xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
     settle
     running "$SAVER_PID" && echo "ok: $description: input keeps the preview" || fail "$description: input ended the preview"
+    # Once the picture kept its first size: the new strip stayed one colour.
+    xdotool windowsize "$PARENT_ID" 500 400
+    local colours=0
+    for _ in $(seq 100); do
+        colours=$(import -window "$id" -crop 150x150+340+10 -format '%k' info: 2>/dev/null || echo 0)
+        [ "$colours" -gt 20 ] && break
+        sleep 0.2
+    done
+    [ "$colours" -gt 20 ] && echo "ok: $description: a grown parent is drawn whole" ||
+        fail "$description: the grown strip shows $colours colours"
     kill -USR1 "$PARENT_PID"
     wait_status "$SAVER_PID" 5
     check "$description: the parent's end ends it with 0" 0 "$STATUS"
@@ -39,7 +50,22 @@ run_preview_case "/p" /p "$PARENT_ID"
 start_parent
 run_preview_case "/l" /l "$PARENT_ID"
 start_parent
-run_preview_case "-window-id hex" -window-id "$(printf '0x%x' "$PARENT_ID")"
+XSCREENSAVER_WINDOW=$PARENT_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$PARENT_ID")"
 start_parent
 XSCREENSAVER_WINDOW=$PARENT_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
+
+# The parent destroyed at every moment of the preview's start, before and
+# after its window is made: it ends at once (0), or finds no window (255).
+# Once a parent gone just before the window was made left it drawing into
+# nothing for ever.
+for delay in 0 0.02 0.05 0.1 0.15 0.2 0.3 0.5; do
+    start_parent
+    start_saver /p "$PARENT_ID"
+    sleep "$delay"
+    kill -USR1 "$PARENT_PID"
+    wait_status "$SAVER_PID" 20
+    case $STATUS in 0 | 255) echo "ok: parent gone after ${delay}s: $STATUS" ;; *) fail "parent gone after ${delay}s: $STATUS" ;; esac
+    kill -TERM "$PARENT_PID" 2>/dev/null
+    wait "$PARENT_PID" 2>/dev/null
+done
 finish
