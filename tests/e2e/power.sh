@@ -1,0 +1,35 @@
+#!/bin/bash
+# Plugging or unplugging the mains and the monitor's DPMS power saving end
+# the full-screen saver, as Windows' power-status broadcast and
+# SC_MONITORPOWER do; a preview runs on. Xvfb has neither a battery nor
+# DPMS: a power-supply folder laid out as /sys/class/power_supply and a
+# file holding the DPMS level stand in, named by variables only tests set.
+. "$(dirname "$0")/common.bash"
+start_xvfb
+mkdir -p "$WORK/supply/AC"
+echo Mains >"$WORK/supply/AC/type"
+echo 1 >"$WORK/supply/AC/online"
+echo On >"$WORK/monitor"
+export GYRELLE_TEST_POWER_SUPPLY="$WORK/supply" GYRELLE_TEST_MONITOR_POWER="$WORK/monitor"
+
+"$PARENT_WINDOW" >"$WORK/parent.id" &
+STARTED_PIDS+=("$!")
+for _ in $(seq 100); do [ -s "$WORK/parent.id" ] && break; sleep 0.05; done
+start_saver /p "$(head -n1 "$WORK/parent.id")"
+PREVIEW_PID=$SAVER_PID
+
+ends_full_screen() {  # DESCRIPTION FILE TEXT: writing TEXT to FILE ends it
+    start_saver /s
+    wait_for_window "Screen Saver" >/dev/null || { fail "$1: no saver window"; return; }
+    sleep 1.5  # a poll sees the state as it was
+    running "$SAVER_PID" || { fail "$1: ended before the change"; return; }
+    echo "$3" >"$2"
+    wait_status "$SAVER_PID" 20
+    check "$1 ends the full-screen saver with 0" 0 "$STATUS"
+}
+ends_full_screen "unplugging the mains" "$WORK/supply/AC/online" 0
+ends_full_screen "plugging the mains in" "$WORK/supply/AC/online" 1
+ends_full_screen "DPMS turning the monitor off" "$WORK/monitor" Off
+running "$PREVIEW_PID" && echo "ok: the preview runs on" || fail "a power event ended the preview"
+kill "$PREVIEW_PID"
+finish
