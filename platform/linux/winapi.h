@@ -7,13 +7,17 @@
 //   message_queue.cpp the thread's message queue, timers, window procedures,
 //                     DefWindowProcW, MessageBoxA fallback to standard error
 //   x11_window.cpp    saver and preview windows on Xlib, X events as messages
+//   desktop_picture.cpp the desktop the shards are cut from: the screen under
+//                     a new window, or the one XScreenSaver saved for it
 //   glx_context.cpp   WGL over GLX for X windows
 //   egl_offscreen.cpp WGL over an EGL pbuffer: offscreen windows for the
 //                     recorder and the rendering tests, no display needed
 //   registry_file.cpp the registry as a .reg text file in the config folder
 //   registry_text.cpp that file's text: parsing and formatting, no I/O
 //   system.cpp        command line, start-up, version, ticks, modules
-//   power.cpp         power status (sysfs), suspend and resume (logind)
+//   power.cpp         power status (sysfs, polled for changes), suspend and
+//                     resume (logind), as WM_POWERBROADCAST
+//   monitor_power.cpp the monitor's DPMS power saving as SC_MONITORPOWER
 //   fault_guard.cpp   the fault guard: processor faults end with -1
 //   winapi_host.h     declarations the host adds (start-up, windows, power)
 //   gtk_dialog.cpp    dialog templates and message boxes on GTK 3
