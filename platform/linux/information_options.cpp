@@ -10,7 +10,7 @@ namespace {
 
 const char usageText[] =
     "Usage: gyrelle [SWITCH]\n"
-    "       gyrelle -root | -window-id WINDOW\n"
+    "       gyrelle --root [--window-id WINDOW]\n"
     "       gyrelle --record FILE --frames N [--size WxH] [--seed S] [--desktop PICTURE.png]\n"
     "       gyrelle --help | --version\n"
     "\n"
@@ -19,14 +19,17 @@ const char usageText[] =
     "Screen-saver switches (Windows style; the letter may follow any number of\n"
     "'/', '-' or spaces, and only the first letter counts):\n"
     "  (none)        open the settings dialog\n"
-    "  /s            run full screen until a key, a click or mouse travel\n"
+    "  /s            run full screen until a key, a click, mouse travel, a suspend,\n"
+    "                the mains plugged or unplugged, or the monitor's power saving\n"
     "  /p WINDOW     run inside the X window WINDOW (decimal) as a preview; /l is the same\n"
     "  /c, /c:WINDOW open the settings dialog (owned by WINDOW)\n"
     "  /a WINDOW     change the password: not available here, exits with 255\n"
     "\n"
-    "XScreenSaver:\n"
-    "  -root         full screen, or the window in $XSCREENSAVER_WINDOW when set\n"
-    "  -window-id W  draw into window W (decimal or 0x hexadecimal)\n"
+    "XScreenSaver (one dash or two, in any order):\n"
+    "  --root        full screen, or the window in $XSCREENSAVER_WINDOW when set\n"
+    "  --window-id W draw into window W (decimal or 0x hexadecimal)\n"
+    "  A window XScreenSaver gives is drawn as a preview, with the desktop it saved;\n"
+    "  XScreenSaver ends it.\n"
     "\n"
     "Recorder (offscreen, no display needed):\n"
     "  --record FILE   write FILE.png (last frame) or FILE.gif (every frame)\n"
@@ -39,7 +42,8 @@ const char usageText[] =
     "changed with the settings dialog (gyrelle -c).\n"
     "\n"
     "Exit status: 0 done; 1 settings dialog closed, or a recording not written;\n"
-    "2 bad option; 255 refused switch, missing preview window or no OpenGL.\n"
+    "2 bad option; 255 refused switch, missing preview window, no display or\n"
+    "no OpenGL.\n"
     "See gyrelle(6).\n";
 
 bool isNameCharacter(char c)

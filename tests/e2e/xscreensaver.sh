@@ -19,7 +19,7 @@ selected: 0
 lock: False
 splash: False
 fade: True
-programs: GL: $PROGRAM -root \n\\
+programs: GL: $PROGRAM --root \n\\
 END
 AS_USER=()
 if [ "$(id -u)" -eq 0 ]; then
