@@ -369,7 +369,9 @@ void waitForMap(Display* display, Window xid)
 {
     XEvent event;
     for (int tries = 0; tries < 200; ++tries) {
-        if (XCheckTypedWindowEvent(display, xid, MapNotify, &event))
+        // A window destroyed with its parent is never mapped.
+        if (XCheckTypedWindowEvent(display, xid, MapNotify, &event) ||
+            XCheckTypedWindowEvent(display, xid, DestroyNotify, &event))
             return;
         pollfd wait{ConnectionNumber(display), POLLIN, 0};
         poll(&wait, 1, 10);
@@ -582,6 +584,13 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR title, DWORD style, int x
         if ((style & WS_VISIBLE) != 0) {
             XMapRaised(display, xWindow->xid);
             waitForMap(display, xWindow->xid);
+        }
+        // A parent that went while we waited took the window with it; the
+        // scene would find no drawable for OpenGL and report that instead.
+        XWindowAttributes attributes;
+        if (xWindow->foreignParent != 0 && !XGetWindowAttributes(display, xWindow->xid, &attributes)) {
+            delete xWindow;
+            return nullptr;
         }
         window = xWindow;
         installTerminationSignals();
