@@ -11,7 +11,10 @@ chmod 755 "$WORK"
 cmake --install "$(dirname "$GYRELLE")" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1 \
     || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
 PROGRAM="$WORK/prefix/bin/gyrelle"
+# The other account may not reach the checkout: what it reads lies in WORK.
+cp "$(dirname "$0")/../lsan.supp" "$WORK/"
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
+export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
 mkdir -p "$HOME"
 cat >"$HOME/.xscreensaver" <<END
 mode: one
