@@ -3,8 +3,9 @@
 # written as README.md says: its daemon fades a red desktop to black and
 # starts "gyrelle --root" in its own window, whose shards must still be red
 # (the desktop it saved), and ends it; its settings tool runs
-# "gyrelle --root --window-id W" in its preview pane. XScreenSaver runs no
-# display mode as root, so as root (CI) both run as nobody.
+# "gyrelle --root --window-id W" in its preview pane, with red shards too.
+# XScreenSaver runs no display mode as root, so as root (CI) both run as
+# nobody.
 . "$(dirname "$0")/common.bash"
 start_xvfb -ac   # the other account may use this private server
 chmod 755 "$WORK"
@@ -64,6 +65,11 @@ STARTED_PIDS+=("$SETTINGS_PID")
 wait_until 60 gyrelle_pid "--root --window-id 0x" && echo "ok: the settings tool runs the preview" ||
     { fail "no preview: $(tail -n5 "$WORK/settings.log")"; finish; }
 PANE=$(xdotool search --name '^XScreenSaver Settings Preview$' | head -n1)
+red_in_pane() {
+    import -window "$PANE" "$WORK/pane.png" && [ "$(convert "$WORK/pane.png" -fuzz 30% -transparent red \
+        -alpha extract -negate -format '%[fx:mean > 0.05]' info:)" = 1 ]
+}
+wait_until 20 red_in_pane && echo "ok: red shards of the saved desktop in the pane" || fail "no red shards in the pane"
 wait_until 30 frames_differ "$PANE" && echo "ok: the preview draws into the pane" || fail "the pane stands still"
 running "$(gyrelle_pid "--root --window-id")" && echo "ok: the preview lives on" || fail "the preview ended"
 kill "$SETTINGS_PID"
