@@ -1,9 +1,9 @@
 // The tuned cloud texture against the plain transcription of its steps
-// kept in bench/: over many seeds, frames and both directions, every density
-// and every pixel must be identical. Guards the incremental sheen and the
-// sliding field against any drift. The field is read through a const view:
-// the writable one makes the next advance recompute all the sheen, and the
-// incremental sheen would go unchecked.
+// kept in bench/: over 3,000 frames from two seeds, in both directions,
+// every density and every pixel must be identical. Guards the incremental
+// sheen and the sliding field against any drift. The field is read through
+// a const view: the writable one makes the next advance recompute all the
+// sheen, and the incremental sheen would go unchecked.
 #include "bench/cloud_texture_reference.h"
 #include "scene/cloud_texture.h"
 #include "scene/vector_helpers.h"
@@ -25,7 +25,7 @@ TEST(CloudTextureReference, TunedAndPlainStepsAgreeBitForBit)
     const struct {
         uint32_t seed;
         std::vector<int> legs;
-    } runs[] = {{1u, {150, 150, 150, 150, 100}}, {1234567u, {150, 150, 150, 150, 100}}, {4000000000u, {1100, 1200}}};
+    } runs[] = {{1u, {150, 150, 150, 150, 100}}, {4000000000u, {1100, 1200}}};
     for (const auto& run : runs) {
         const uint32_t seed = run.seed;
         settingsStore.resetToDefaults();
