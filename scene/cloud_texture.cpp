@@ -8,6 +8,18 @@
 
 namespace {
 
+// The wider vector units are x86's; other processors (ARM, for one) run the
+// baseline step, which the compiler maps onto their own vector unit. The
+// wide steps still build there, without the x86 target, and are never
+// chosen.
+#if defined(__x86_64__) || defined(__i386__)
+#define X86_TARGET(features) __attribute__((target(features)))
+#define X86_HAS(feature) __builtin_cpu_supports(feature)
+#else
+#define X86_TARGET(features)
+#define X86_HAS(feature) false
+#endif
+
 // The lattice holds 18 x 18 cells but is addressed with a row stride of 16:
 // in the finest octave a row's column 0 is the row above's column 16, so that
 // octave does not fade at the puff's left and right edges.
@@ -105,10 +117,9 @@ void stampOctaveBaseline(double* field, int32_t x, int32_t firstRow, int32_t wid
     stampOctave<DoubleLanes>(field, x, firstRow, width, fieldSize, lattice, latticeSize, blend, columnCell, step);
 }
 
-__attribute__((target("avx2"))) void stampOctaveAvx2(double* field, int32_t x, int32_t firstRow, int32_t width,
-                                                     int32_t fieldSize, const double* lattice,
-                                                     int32_t latticeSize, const double* blend,
-                                                     const int32_t* columnCell, double step)
+X86_TARGET("avx2") void stampOctaveAvx2(double* field, int32_t x, int32_t firstRow, int32_t width, int32_t fieldSize,
+                                        const double* lattice, int32_t latticeSize, const double* blend,
+                                        const int32_t* columnCell, double step)
 {
     stampOctave<DoubleQuad>(field, x, firstRow, width, fieldSize, lattice, latticeSize, blend, columnCell, step);
 }
@@ -363,16 +374,15 @@ void writeRowsBaseline(const double* dn, const double* sheen, const double* gain
     writeRows<DoubleLanes, IntPair>(dn, sheen, gain, out, width, height, p);
 }
 
-__attribute__((target("avx2"))) void writeRowsAvx2(const double* dn, const double* sheen, const double* gain,
-                                                   uint32_t* out, int32_t width, int32_t height, const Palette& p)
+X86_TARGET("avx2") void writeRowsAvx2(const double* dn, const double* sheen, const double* gain, uint32_t* out,
+                                      int32_t width, int32_t height, const Palette& p)
 {
     writeRows<DoubleQuad, IntQuad>(dn, sheen, gain, out, width, height, p);
 }
 
-__attribute__((target("avx512f,avx512vl,avx512dq"))) void writeRowsAvx512(const double* dn, const double* sheen,
-                                                                        const double* gain, uint32_t* out,
-                                                                        int32_t width, int32_t height,
-                                                                        const Palette& p)
+X86_TARGET("avx512f,avx512vl,avx512dq") void writeRowsAvx512(const double* dn, const double* sheen, const double* gain,
+                                                             uint32_t* out, int32_t width, int32_t height,
+                                                             const Palette& p)
 {
     writeRows<DoubleOctet, IntOctet>(dn, sheen, gain, out, width, height, p);
 }
@@ -381,9 +391,8 @@ __attribute__((target("avx512f,avx512vl,avx512dq"))) void writeRowsAvx512(const 
 
 CloudTexture::VectorUnit CloudTexture::useVectorUnit(VectorUnit unit)
 {
-    const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                        __builtin_cpu_supports("avx512dq");
-    const bool avx2 = __builtin_cpu_supports("avx2");
+    const bool avx512 = X86_HAS("avx512f") && X86_HAS("avx512vl") && X86_HAS("avx512dq");
+    const bool avx2 = X86_HAS("avx2");
     if (unit == VectorUnit::avx512 && !avx512)
         unit = VectorUnit::avx2;
     if (unit == VectorUnit::avx2 && !avx2)

@@ -18,6 +18,12 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // exists (after the close, or when creation failed).
 void renderFrame();
 
+// The side in pixels of the black dot that fills the hole at the centre
+// of the disc, for a viewport of width x height: 2 in even-sided viewports
+// up to 1024 x 768, growing with the viewport beyond, so that no pixel of
+// the hole is left uncovered at any size.
+double centreDotSize(int width, int height);
+
 // Called by the host before the settings dialog opens; adds no window class.
 BOOL dialogClassesHook(HINSTANCE instance);
 

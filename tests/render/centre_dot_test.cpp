@@ -1,0 +1,63 @@
+// The black dot at the view's centre fills the hole inside the disc's
+// innermost ring. Guards the white speck of screens larger than 1024 x 768:
+// pixels of the hole that nothing covers are never cleared and gather the
+// light of the additive layers.
+#include "platform/offscreen.h"
+#include "scene/scene_window.h"
+#include "scene/screen_shards.h"
+#include "settings/settings_store.h"
+
+#include "in_child.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Clears a new scene's window to a colour no layer draws, draws one frame
+// and names the pixels near the centre that still show it.
+std::string uncoveredPixels(int width, int height)
+{
+    return inChild([=] {
+        settingsStore.set("IntensivityOfLightnings", 0);
+        settingsStore.set("Meteorites_State", 0);
+        useFixedSceneSeed(3);
+        HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
+        SendMessageW(window, WM_CREATE, 0, 0);
+        // The opening shards would cover the centre in the first frames.
+        screenShards.shards().clear();
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SendMessageW(window, WM_TIMER, 0, 0);
+        const OffscreenPicture frame = readOffscreenFrame(window);
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        std::string report;
+        for (int y = height / 2 - 24; y < height / 2 + 24; ++y) {
+            for (int x = width / 2 - 24; x < width / 2 + 24; ++x) {
+                const uint8_t* p = &frame.rgba[(static_cast<size_t>(y) * width + x) * 4];
+                if (p[0] == 255 && p[1] == 0 && p[2] == 255)
+                    report += std::to_string(x) + "," + std::to_string(y) + " ";
+            }
+        }
+        return report;
+    });
+}
+
+}  // namespace
+
+TEST(CentreDotRender, NoPixelOfTheHoleIsLeftUncovered)
+{
+    const int sizes[][2] = {{1024, 768}, {1280, 1024}, {1920, 1080}, {3840, 2160}, {1023, 767}, {1921, 1081}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(uncoveredPixels(size[0], size[1]), "") << size[0] << "x" << size[1];
+}
+
+// In even-sided windows up to 1024 x 768 the dot keeps its 2 pixels, and
+// the frames keep theirs.
+TEST(CentreDotRender, TwoPixelsUpTo1024x768)
+{
+    const int sizes[][2] = {{1024, 768}, {800, 600}, {640, 480}, {320, 200}, {2, 2}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(centreDotSize(size[0], size[1]), 2.0) << size[0] << "x" << size[1];
+}
