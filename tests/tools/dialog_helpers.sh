@@ -1,5 +1,7 @@
 # Shared by the dialog end-to-end scripts: a private Xvfb display, waiting
-# for windows, clicking at dialog units, and screenshots. Sourced, not run.
+# for windows and colours, clicking at dialog units, the close box, and
+# screenshots. Every wait polls against a generous ceiling: the machine may
+# be busy. Sourced, not run.
 
 # Starts Xvfb on the first free display from 90 up and exports DISPLAY.
 start_private_display() {
@@ -8,8 +10,8 @@ start_private_display() {
             Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
             XVFB_PID=$!
             export DISPLAY=":$n"
-            for _ in $(seq 50); do
-                [ -e "/tmp/.X11-unix/X$n" ] && return 0
+            for _ in $(seq 300); do
+                xdpyinfo >/dev/null 2>&1 && return 0
                 sleep 0.1
             done
             kill "$XVFB_PID" 2>/dev/null
@@ -24,26 +26,21 @@ stop_private_display() {
     wait "$XVFB_PID" 2>/dev/null || true
 }
 
-# Prints the id of the window whose title is exactly $1, waiting up to
-# $2 seconds (default 20); fails if none shows.
+# Prints the id of the window titled exactly $1 once it shows (up to 60 s).
 wait_for_window() {
-    local limit=$(( ${2:-20} * 10 ))
-    for _ in $(seq "$limit"); do
+    for _ in $(seq 600); do
         local id
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
+        [ -n "$id" ] && echo "$id" && return 0
         sleep 0.1
     done
     echo "window '$1' did not appear" >&2
     return 1
 }
 
-# Waits until no visible window is titled $1 (up to 20 s).
+# Waits until no visible window is titled $1 (up to 60 s).
 wait_for_window_gone() {
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
@@ -51,19 +48,65 @@ wait_for_window_gone() {
     return 1
 }
 
-# Clicks the point (x, y), given in the dialog units of a dialog whose
-# client area is cx x cy units, in window $1.
-click_dialog_units() {
+# Sets PX, PY to the screen point at (x, y) in the dialog units of window
+# $1, whose client area is cx x cy units.
+units_to_screen() {
     local window=$1 x=$2 y=$3 cx=$4 cy=$5
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    local px=$(( X + (WIDTH * x + cx / 2) / cx ))
-    local py=$(( Y + (HEIGHT * y + cy / 2) / cy ))
-    xdotool mousemove --sync "$px" "$py" click 1
+    PX=$(( X + (WIDTH * x + cx / 2) / cx ))
+    PY=$(( Y + (HEIGHT * y + cy / 2) / cy ))
+}
+
+click_dialog_units() {
+    units_to_screen "$@"
+    xdotool mousemove --sync "$PX" "$PY" click 1
+}
+
+# Prints the colour (#RRGGBB) on screen at the dialog units given as for
+# units_to_screen once it is $6, or, for "!$6", once it is anything else
+# (up to 60 s); prints what it saw and fails if that never came.
+wait_for_colour() {
+    local want=$6 seen
+    for _ in $(seq 120); do
+        units_to_screen "$1" "$2" "$3" "$4" "$5"
+        seen=$(import -window root -crop "1x1+$PX+$PY" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1)
+        if { [ "${want#!}" = "$want" ] && [ "$seen" = "$want" ]; } ||
+            { [ "${want#!}" != "$want" ] && [ -n "$seen" ] && [ "$seen" != "${want#!}" ]; }; then
+            echo "$seen"
+            return 0
+        fi
+        sleep 0.5
+    done
+    echo "at ($2, $3) the screen shows $seen, expected $want" >&2
+    return 1
+}
+
+# The close box: what a window manager sends (WM_PROTOCOLS, WM_DELETE_WINDOW);
+# Xvfb runs none, and xdotool has no such command.
+click_close_box() {
+    python3 - "$1" <<'EOF'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):  # padded to the size of an XEvent
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+display = x.XOpenDisplay(None)
+event = ClientMessage(type=33, window=int(sys.argv[1]), format=32,
+                      message_type=x.XInternAtom(display, b"WM_PROTOCOLS", 0))
+event.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(display, event.window, 0, 0, ctypes.byref(event))
+x.XCloseDisplay(display)
+EOF
 }
 
 focus_window() {
     xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
-    sleep 0.2
 }
 
 # Saves the screen as $1 (a PNG) for a person to look at.
@@ -76,8 +119,60 @@ screenshot() {
 expect_exit() {
     local code=0
     wait "$1" || code=$?
-    if [ "$code" -ne "$2" ]; then
-        echo "exit code $code, expected $2" >&2
-        return 1
-    fi
+    [ "$code" -eq "$2" ] || { echo "exit code $code, expected $2" >&2; return 1; }
+}
+
+# The settings dialog, both platforms. Units of its client area, and the
+# centres of the controls the scripts use.
+SETTINGS_TITLE="Gyrelle Screen Saver Settings"
+SETTINGS_UNITS="267 174"
+PICKER_UNITS="212 111"
+SCROLL_RIGHT_ARROW="251 95"
+PROPER_SWATCH="77 140" SHEEN_SWATCH="107 140" TILE_SWATCH="177 140"
+
+# What only the real dialogs show, with the program started as "$@" (the
+# settings mode) and $saved_lightning_and_sheen a command that prints the
+# saved IntensivityOfLightnings and LightColor: the swatches on screen in
+# the stored colours; Escape leaving the settings open; in the picker,
+# Escape confirming and the close box cancelling; the close box saving.
+check_real_dialogs() {
+    "$@" & local pid=$!
+    local window picker sheen
+    window=$(wait_for_window "$SETTINGS_TITLE")
+    # shellcheck disable=SC2086
+    wait_for_colour "$window" $PROPER_SWATCH $SETTINGS_UNITS "#ACDEFD" >/dev/null
+    wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "#5A1E02" >/dev/null
+    wait_for_colour "$window" $TILE_SWATCH $SETTINGS_UNITS "#FFFFFF" >/dev/null
+    screenshot "${shots}settings_dialog.png"
+    echo "the swatches show the stored colours"
+
+    # Escape sends IDCANCEL, which the dialog ignores: the click after it
+    # still reaches the open dialog and moves the lightning to 31.
+    focus_window "$window"
+    xdotool key Escape
+    click_dialog_units "$window" $SCROLL_RIGHT_ARROW $SETTINGS_UNITS
+
+    # Escape in the picker confirms what was picked in the field...
+    click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
+    picker=$(wait_for_window "Adjust color")
+    click_dialog_units "$picker" 30 90 $PICKER_UNITS
+    screenshot "${shots}color_picker.png"
+    focus_window "$picker"
+    xdotool key Escape
+    wait_for_window_gone "Adjust color"
+    sheen=$(wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "!#5A1E02")
+    # ...its close box keeps the colour, whatever was picked.
+    click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
+    picker=$(wait_for_window "Adjust color")
+    click_dialog_units "$picker" 90 20 $PICKER_UNITS
+    click_close_box "$picker"
+    wait_for_window_gone "Adjust color"
+
+    click_close_box "$window"
+    expect_exit "$pid" 1
+    local expected actual
+    expected="31 $(( 16#${sheen:5:2}${sheen:3:2}${sheen:1:2} ))"
+    actual=$($saved_lightning_and_sheen)
+    [ "$actual" = "$expected" ] || { echo "saved '$actual', expected '$expected'" >&2; return 1; }
+    echo "Escape and the close box did what they should in both dialogs"
 }
