@@ -127,7 +127,7 @@ expect_exit() {
 SETTINGS_TITLE="Gyrelle Screen Saver Settings"
 SETTINGS_UNITS="267 174"
 PICKER_UNITS="212 111"
-SCROLL_RIGHT_ARROW="251 95"
+SCROLL_RIGHT_ARROW="251 95" FORWARD_RADIO="30 135" RED_BOX="187 71"
 PROPER_SWATCH="77 140" SHEEN_SWATCH="107 140" TILE_SWATCH="177 140"
 
 # What only the real dialogs show, with the program started as "$@" (the
@@ -146,9 +146,11 @@ check_real_dialogs() {
     screenshot "${shots}settings_dialog.png"
     echo "the swatches show the stored colours"
 
-    # Escape sends IDCANCEL, which the dialog ignores: the click after it
-    # still reaches the open dialog and moves the lightning to 31.
+    # Escape sends IDCANCEL (to a dialog with a focused control: here
+    # "Forward", already checked), which the settings ignore: the click
+    # after it still reaches the open dialog and moves the lightning to 31.
     focus_window "$window"
+    click_dialog_units "$window" $FORWARD_RADIO $SETTINGS_UNITS
     xdotool key Escape
     click_dialog_units "$window" $SCROLL_RIGHT_ARROW $SETTINGS_UNITS
 
@@ -158,6 +160,7 @@ check_real_dialogs() {
     click_dialog_units "$picker" 30 90 $PICKER_UNITS
     screenshot "${shots}color_picker.png"
     focus_window "$picker"
+    click_dialog_units "$picker" $RED_BOX $PICKER_UNITS
     xdotool key Escape
     wait_for_window_gone "Adjust color"
     sheen=$(wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "!#5A1E02")
