@@ -85,22 +85,17 @@ wait_for_colour() {
 # Xvfb runs none, and xdotool has no such command.
 click_close_box() {
     python3 - "$1" <<'EOF'
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XInternAtom.restype = ctypes.c_ulong
+import ctypes, struct, sys
+x, window = ctypes.CDLL("libX11.so.6"), int(sys.argv[1])
+x.XOpenDisplay.restype, x.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
 x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_char_p]
 x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-class ClientMessage(ctypes.Structure):  # padded to the size of an XEvent
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
 display = x.XOpenDisplay(None)
-event = ClientMessage(type=33, window=int(sys.argv[1]), format=32,
-                      message_type=x.XInternAtom(display, b"WM_PROTOCOLS", 0))
-event.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(display, event.window, 0, 0, ctypes.byref(event))
+protocols, delete = (x.XInternAtom(display, name, 0) for name in (b"WM_PROTOCOLS", b"WM_DELETE_WINDOW"))
+# An XClientMessageEvent (type 33, format 32), padded to the size of an XEvent.
+event = struct.pack("=i4xQi4xQQQi4x5q", 33, 0, 0, 0, window, protocols, 32, delete, 0, 0, 0, 0)
+x.XSendEvent(display, window, 0, 0, event.ljust(192, b"\0"))
 x.XCloseDisplay(display)
 EOF
 }
@@ -130,11 +125,34 @@ PICKER_UNITS="212 111"
 SCROLL_RIGHT_ARROW="251 95" FORWARD_RADIO="30 135" RED_BOX="187 71"
 PROPER_SWATCH="77 140" SHEEN_SWATCH="107 140" TILE_SWATCH="177 140"
 
-# What only the real dialogs show, with the program started as "$@" (the
-# settings mode) and $saved_lightning_and_sheen a command that prints the
-# saved IntensivityOfLightnings and LightColor: the swatches on screen in
-# the stored colours; Escape leaving the settings open; in the picker,
-# Escape confirming and the close box cancelling; the close box saving.
+# The checks below read the saved settings with `saved_settings ROOT`
+# (ROOT HKCU or HKLM), which each script defines: "name=text" per value.
+SAVED_DEFAULTS="DirectionOfClouds=0
+IntensivityOfLightnings=30
+LightColor=138842
+Meteorites_ColorOfTile=16777215
+Meteorites_State=1
+ProperColor=16637612"
+
+# Enter presses "OK": the defaults are saved under the user's key, never the
+# machine's, where a standard user may not write. The program is "$@".
+check_enter_saves_for_user() {
+    "$@" & local pid=$!
+    local window actual
+    window=$(wait_for_window "$SETTINGS_TITLE")
+    focus_window "$window"
+    xdotool key Return
+    expect_exit "$pid" 1
+    actual=$(saved_settings HKCU)
+    [ "$actual" = "$SAVED_DEFAULTS" ] || { printf 'saved:\n%s\n' "$actual" >&2; return 1; }
+    [ -z "$(saved_settings HKLM)" ] || { echo "HKEY_LOCAL_MACHINE was written" >&2; return 1; }
+    echo "Enter saved the defaults for the user"
+}
+
+# What only the real dialogs show, with the program started as "$@": the
+# swatches on screen in the stored colours; Escape leaving the settings
+# open; in the picker, Escape confirming and the close box cancelling; the
+# settings' close box saving.
 check_real_dialogs() {
     "$@" & local pid=$!
     local window picker sheen
@@ -174,8 +192,9 @@ check_real_dialogs() {
     click_close_box "$window"
     expect_exit "$pid" 1
     local expected actual
-    expected="31 $(( 16#${sheen:5:2}${sheen:3:2}${sheen:1:2} ))"
-    actual=$($saved_lightning_and_sheen)
-    [ "$actual" = "$expected" ] || { echo "saved '$actual', expected '$expected'" >&2; return 1; }
+    expected=$(sed -e "s/^IntensivityOfLightnings=.*/IntensivityOfLightnings=31/" \
+        -e "s/^LightColor=.*/LightColor=$(( 16#${sheen:5:2}${sheen:3:2}${sheen:1:2} ))/" <<<"$SAVED_DEFAULTS")
+    actual=$(saved_settings HKCU)
+    [ "$actual" = "$expected" ] || { printf 'saved:\n%s\nexpected:\n%s\n' "$actual" "$expected" >&2; return 1; }
     echo "Escape and the close box did what they should in both dialogs"
 }

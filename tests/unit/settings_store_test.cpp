@@ -80,18 +80,12 @@ protected:
     std::string keyPath;
 };
 
-TEST_F(SettingsStoreRegistry, WithoutKeyLoadFailsAndDefaultsStay)
-{
-    SettingsStore store(product, settingDefaults);
-    EXPECT_EQ(-1, store.load());
-    EXPECT_EQ(defaults, valuesOf(store));
-}
-
-// Whatever a value's type, its bytes are read as text (a REG_DWORD 75 is
-// "K", so 0); a value too long for the 200-byte buffer is not read at all,
-// so a truncated number is never taken for the whole one. Settings stored
-// under the machine's key, by an administrator or an earlier version, load
-// as they always did.
+// Values read by the C library's atol rules, up to the first zero byte, and
+// saturated at 32 bits as the Windows C library does; whatever a value's
+// type, its bytes are read as text (a REG_DWORD 75 is "K", so 0); a value
+// too long for the 200-byte buffer is not read at all, so a truncated number
+// is never taken for the whole one. Settings stored under the machine's key,
+// by an administrator or an earlier version, load as they always did.
 TEST_F(SettingsStoreRegistry, MachineValuesLoadAsText)
 {
     const struct {
@@ -100,7 +94,12 @@ TEST_F(SettingsStoreRegistry, MachineValuesLoadAsText)
         int32_t expected;
     } cases[] = {
         {REG_SZ, std::string("75", 3), 75},
-        {REG_SZ, std::string(" -3xyz", 7), -3},
+        {REG_SZ, std::string(" \t\n\v\f\r-3xyz", 12), -3},
+        {REG_SZ, std::string("+007\0" "12", 7), 7},
+        {REG_SZ, std::string("- 5", 4), 0},
+        {REG_SZ, std::string("99999999999", 12), INT32_MAX},
+        {REG_SZ, std::string("-2147483649", 12), INT32_MIN},
+        {REG_BINARY, std::string("12"), 12},
         {REG_DWORD, std::string("K\0\0\0", 4), 0},
         {REG_SZ, "7" + std::string(198, ' ') + '\0', 7},
         {REG_SZ, "7" + std::string(199, ' ') + '\0', 30},
@@ -117,9 +116,13 @@ TEST_F(SettingsStoreRegistry, MachineValuesLoadAsText)
 
 // A standard user cannot write below HKEY_LOCAL_MACHINE, so each user's own
 // values live under HKEY_CURRENT_USER and win one by one; a value the user
-// has not stored keeps what the machine's key or the default gave.
+// has not stored keeps what the machine's key or the default gave. Only
+// with neither key does the load fail.
 TEST_F(SettingsStoreRegistry, UserValuesWinOverMachineValues)
 {
+    SettingsStore none(product, settingDefaults);
+    EXPECT_EQ(-1, none.load());
+    EXPECT_EQ(defaults, valuesOf(none));
     writeText(HKEY_CURRENT_USER, "LightColor", "7");
     SettingsStore userOnly(product, settingDefaults);
     EXPECT_EQ(0, userOnly.load());
@@ -168,32 +171,6 @@ TEST_F(SettingsStoreRegistry, ForeignValuesAndNamesAreLeftAlone)
     EXPECT_EQ(std::string("3:\1\2\0\xFF", 6), readValue(HKEY_CURRENT_USER, "Extra"));
     EXPECT_EQ("absent", readValue(HKEY_CURRENT_USER, "Meteors"));
     EXPECT_EQ(defaults, valuesOf(store));
-}
-
-TEST(ParseDecimalText, FollowsAtolAndSaturates)
-{
-    const struct {
-        const char* text;
-        size_t size;
-        int32_t expected;
-    } cases[] = {
-        {"", 0, 0},
-        {" \t\n\v\f\r42", 8, 42},
-        {"-17x", 4, -17},
-        {"+5", 2, 5},
-        {"- 5", 3, 0},
-        {"--5", 3, 0},
-        {"abc", 3, 0},
-        {"007", 3, 7},
-        {"2147483648", 10, INT32_MAX},
-        {"-2147483648", 11, INT32_MIN},
-        {"-99999999999999999999999999", 27, INT32_MIN},
-        // The text ends at the size or at the first zero byte.
-        {"12345", 3, 123},
-        {"12\0" "34", 5, 12},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.expected, parseDecimalText(c.text, c.size)) << '"' << std::string(c.text, c.size) << '"';
 }
 
 }  // namespace
