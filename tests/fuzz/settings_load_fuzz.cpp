@@ -13,6 +13,7 @@
 #include "platform/linux/registry_text.h"
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -55,10 +56,7 @@ int32_t libraryReading(const std::vector<uint8_t>& data)
 
 bool isSetting(const std::string& name)
 {
-    for (int k = 0; k < 6; ++k)
-        if (registryNamesEqual(name, settingDefaults[k].name))
-            return true;
-    return false;
+    return std::any_of(settingDefaults, settingDefaults + 6, [&](auto& entry) { return registryNamesEqual(name, entry.name); });
 }
 
 const RegistryValue* valueAt(RegistryDocument& document, const char* path, const std::string& name)

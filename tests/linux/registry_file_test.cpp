@@ -44,20 +44,16 @@ TEST(RegistryText, HostileInputKeepsWhatIsReadable)
     } cases[] = {
         {"binary junk", junk},
         {"NUL bytes", nul + nul + "\n\"Nul\"=\"a" + nul + "b\"\n\"N" + nul + "\"=\"x\"\n"},
-        {"truncated string", "\"Cut\"=\"abc"},
-        {"truncated dword", "\"Cut\"=dword:"},
-        {"truncated hex list", "\"Cut\"=hex:01,02,\\"},
-        {"missing equals", "\"Cut\" \"abc\""},
+        {"truncated values", "\"Cut\"=\"abc\n\"Cut\"=dword:\n\"Cut\"=hex:01,02,\\\n\"Cut\" \"abc\""},
         {"huge junk line", std::string(1 << 20, 'x')},
         {"bad escape", "\"Esc\"=\"a\\nb\"\n\"Esc2\"=\"a\\\"\n\"Esc\\q\"=\"1\""},
         {"text after string", "\"Tail\"=\"a\" junk"},
         {"hex with bad digits", "\"H\"=hex:0g,12\n\"H2\"=hex:123\n\"H3\"=hex:01,,02\n\"H4\"=hex(zz):00"},
         {"bad dwords", "\"D\"=dword:123456789\n\"D2\"=dword:xyz\n\"D3\"=dword:-1"},
         {"deletions", "\"Before\"=-\n[-HKEY_LOCAL_MACHINE\\A]\n\"InDeleted\"=\"1\""},
-        {"missing closing bracket", "[HKEY_LOCAL_MACHINE\\C\n\"Orphan\"=\"x\""},
-        {"empty key path", "[]\n\"Orphan\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\\C]\n\"Orphan2\"=\"x\""},
-        {"control character in path", "[HKEY_LOCAL_MACHINE\\C" + nul + "]\n\"Orphan\"=\"x\""},
-        {"invalid UTF-8 in path", "[HKEY_LOCAL_MACHINE\\\xC3]\n\"Orphan\"=\"x\""},
+        {"bad key lines: no closing bracket, empty paths, a control character, invalid UTF-8",
+         "[HKEY_LOCAL_MACHINE\\C\n\"O\"=\"x\"\n[]\n\"O\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\\C]\n\"O\"=\"x\"\n"
+         "[HKEY_LOCAL_MACHINE\\C" + nul + "]\n\"O\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\xC3]\n\"O\"=\"x\""},
         {"stray lines", "garbage\n=\"x\"\n@\n@=\n]\n"},
         {"huge string", "\"Huge\"=\"" + std::string(1 << 20, 'y') + "\"", "\"Huge\"=\"" + std::string(1 << 20, 'y') + "\"\n"},
         {"duplicate key and value", "[hkey_local_machine\\a]\n\"Dup\"=\"1\"\n\"DUP\"=\"2\"", "\"Dup\"=\"2\"\n"},
@@ -69,32 +65,13 @@ TEST(RegistryText, HostileInputKeepsWhatIsReadable)
         EXPECT_EQ(header + a + c.kept + b + "\n", formatRegistryText(parseRegistryText(header + a + c.lines + b))) << c.what;
 }
 
-// Text as regedit writes it: UTF-16LE units, the first a byte-order mark.
+// Text as regedit writes it: UTF-16LE.
 std::string littleEndian(const std::u16string& text)
 {
     std::string out;
     for (char16_t unit : text)
         out += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
     return out;
-}
-
-// Files written on Windows: regedit exports UTF-16LE with its byte-order
-// mark (once read as empty, and then replaced by the next save), editors
-// write UTF-8 with one; both with CR LF, wrapped hex lists, upper-case
-// digits, blanks around '='.
-TEST(RegistryText, ReadsWindowsFilesInBothEncodings)
-{
-#define WINDOWS_FILE                                                                                  \
-    "Windows Registry Editor Version 5.00\r\n\r\n; a comment\r\n"                                     \
-    "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"ScreenSaveUsePassword\"=dword:0000000A\r\n"    \
-    "\"Multi\"=hex(7):61,00,62,00,\\\r\n  00,00\r\n@ = \"default\"\r\n"                               \
-    "\"Gr\u00FC\u00DFe \U0001F600\"=\"C:\\\\Saver \\\"x\\\"\""
-    for (const std::string& file : {std::string("\xEF\xBB\xBF" WINDOWS_FILE), littleEndian(u"\uFEFF" WINDOWS_FILE)})
-        EXPECT_EQ(header + "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"ScreenSaveUsePassword\"=dword:0000000a\n"
-                           "\"Multi\"=hex(7):61,00,62,00,00,00\n@=\"default\"\n"
-                           "\"Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80\"=\"C:\\\\Saver \\\"x\\\"\"\n\n",
-                  formatRegistryText(parseRegistryText(file)));
-#undef WINDOWS_FILE
 }
 
 // Every value comes back exactly, in an export's layout: those a quoted
@@ -109,7 +86,7 @@ TEST(RegistryText, RewriteKeepsEveryValueInExportLayout)
                              "\"Odd type\"=hex(12345):01,02\n\n[HKEY_CLASSES_ROOT\\Weird ] [key] \"name\"]\n\n"
                              "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n\"LightColor\"=\"138842\"\n"
                              "@=dword:0000004b\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\n\"B\"=hex:\n\n";
-    EXPECT_EQ(text, formatRegistryText(parseRegistryText(text)));
+    EXPECT_EQ(text, formatRegistryText(parseRegistryText("\xEF\xBB\xBF" + text)));  // an editor's byte-order mark
     RegistryDocument blob{{{"K", {{"Blob", REG_BINARY, std::vector<uint8_t>(300, 0xAB)}}}}};
     const std::string wrapped = formatRegistryText(blob);
     EXPECT_EQ(blob.sections[0].values[0].data, parseRegistryText(wrapped).sections[0].values[0].data);
@@ -123,19 +100,10 @@ TEST(RegistryText, RewriteKeepsEveryValueInExportLayout)
 // (overlong forms, surrogates, code points past U+10FFFF).
 TEST(TextCodec, BadTextBecomesReplacementCharacters)
 {
-    const struct {
-        std::string utf8;
-        std::wstring wide;
-    } cases[] = {
-        {"a\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80", L"a\u00E9\u2603\U0001F600"},
-        {"\xC0\xAF", L"\xFFFD\xFFFD"},
-        {"\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD"},
-        {"\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD"},
-        {"\xE2\x98", L"\xFFFD\xFFFD"},
-        {"\x80x", L"\xFFFDx"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.wide, wideFromUtf8(c.utf8)) << c.utf8;
+    // Good text, then an overlong '/', a surrogate, a point past U+10FFFF, a
+    // cut sequence and a stray continuation byte.
+    EXPECT_EQ(std::wstring(L"a\u00E9\u2603\U0001F600|\xFFFD\xFFFD|\xFFFD\xFFFD\xFFFD|\xFFFD\xFFFD\xFFFD\xFFFD|\xFFFD\xFFFD|\xFFFD"),
+              wideFromUtf8("a\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80|\xE2\x98|\x80"));
     EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBDx", utf8FromWide(std::wstring{0xD800, 0x110000, L'x'}));
     const uint8_t units[] = {'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xDC, 'b', 0, 'c'};
     EXPECT_EQ("a\xF0\x9F\x98\x80\xEF\xBF\xBD" "b\xEF\xBF\xBD", utf8FromUtf16le(units, sizeof units));
@@ -206,16 +174,13 @@ protected:
 };
 
 // Query sizes follow Windows: the size alone, ERROR_MORE_DATA with the size
-// needed, REG_SZ data with its terminating zero; names ignore case, and a key
-// exists while a key below it does. The host reads the password flag through
+// needed, REG_SZ data with its terminating zero; names ignore case. The host reads the password flag through
 // the wide functions, where strings come back as UTF-16.
 TEST_F(RegistryFile, QueryFollowsWindowsRules)
 {
     writeFile(file, header + "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"ScreenSaveUsePassword\"=dword:00000001\n"
                              "\"Text\"=\"7\xC3\xA9\xF0\x9F\x98\x80\"\n");
     HKEY key = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel", 0, KEY_QUERY_VALUE, &key));
-    RegCloseKey(key);
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Control Panel", 0, KEY_QUERY_VALUE, &key));
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "CONTROL panel\\desktop", 0, KEY_QUERY_VALUE, &key));
     BYTE data[16] = {};
@@ -229,7 +194,6 @@ TEST_F(RegistryFile, QueryFollowsWindowsRules)
     EXPECT_EQ(8u, size);
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "text", nullptr, nullptr, data, &size));
     EXPECT_EQ(0, std::memcmp(data, "7\xC3\xA9\xF0\x9F\x98\x80\0", 9));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(ERROR_ACCESS_DENIED, setText(key, "Text", "1"));  // opened for reading
     size = sizeof data;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"text", nullptr, nullptr, data, &size));
@@ -240,14 +204,18 @@ TEST_F(RegistryFile, QueryFollowsWindowsRules)
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
 }
 
-// A regedit export (UTF-16LE) of the machine's settings and a foreign key:
-// the settings load, and the user's save keeps both keys, written in UTF-8.
+// A regedit export of the machine's settings and a foreign key: UTF-16LE
+// with its byte-order mark (once read as empty, and then replaced by the
+// next save), CR LF, a comment, blanks around '=', upper-case digits, a
+// wrapped hex list. The settings load, and the user's save keeps both keys,
+// written in UTF-8.
 TEST_F(RegistryFile, RegeditExportLoadsAndSurvivesSave)
 {
-    writeFile(file, littleEndian(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+    writeFile(file, littleEndian(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n; exported\r\n"
                                  u"[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\r\n\"DirectionOfClouds\"=\"1\"\r\n"
-                                 u"\"IntensivityOfLightnings\"=\"75\"\r\n\"LightColor\"=\"5\"\r\n\"ProperColor\"=\"7\"\r\n\r\n"
-                                 u"[HKEY_CURRENT_USER\\Software\\Gr\u00FC\u00DFe]\r\n\"List\"=hex(7):61,00,00,00\r\n\r\n"));
+                                 u"\"IntensivityOfLightnings\"=\"75\"\r\n\"LightColor\" = \"5\"\r\n\"ProperColor\"=\"7\"\r\n\r\n"
+                                 u"[HKEY_CURRENT_USER\\Software\\Gr\u00FC\u00DFe \U0001F600]\r\n@=dword:0000004B\r\n"
+                                 u"\"List\"=hex(7):61,00,\\\r\n  00,00\r\n\r\n"));
     SettingsStore store("T", settingDefaults);
     std::vector<int32_t> loaded(6, -1);  // in the table's order
     for (int i = 0; i < 6; ++i)
@@ -257,7 +225,8 @@ TEST_F(RegistryFile, RegeditExportLoadsAndSurvivesSave)
     ASSERT_EQ(0, store.save());
     EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"DirectionOfClouds\"=\"1\"\n"
                        "\"IntensivityOfLightnings\"=\"75\"\n\"LightColor\"=\"5\"\n\"ProperColor\"=\"7\"\n\n"
-                       "[HKEY_CURRENT_USER\\Software\\Gr\xC3\xBC\xC3\x9F" "e]\n\"List\"=hex(7):61,00,00,00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80]\n@=dword:0000004b\n"
+                       "\"List\"=hex(7):61,00,00,00\n\n"
                        "[HKEY_CURRENT_USER\\Software\\Orvanti\\T]\n" + sixDefaults + "\n",
               readFile(file));
     EXPECT_EQ(1u, filesInFolder());
@@ -268,9 +237,7 @@ TEST_F(RegistryFile, RegeditExportLoadsAndSurvivesSave)
 // and says so.
 TEST_F(RegistryFile, UnreadableFileIsKeptBesideBeforeASave)
 {
-    std::string junk(std::string("\0\x01\xFE\xFF", 4));
-    for (int i = 0; i < 4096; ++i)
-        junk += static_cast<char>((i * 131 + 7) % 256);
+    const std::string junk("\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\x80\n[", 15);
     const std::string utf16be("\xFE\xFF\0W\0i\0n\0d\0o\0w\0s\0\r\0\n\0[\0H\0]", 26);
     for (const std::string& unread : {junk, utf16be}) {
         fs::remove_all(folder);
@@ -365,7 +332,6 @@ int runSaverChild(const fs::path& file, const std::function<bool()>& prepare, bo
             _exit(78);
         const std::string before = snapshot(file);
         SettingsStore store("Gyrelle Faults", settingDefaults);
-        store.set("LightColor", 5);
         const int result[3] = {store.load(), lightningOf(store), store.save()};
         _exit(snapshot(file) != before ? 80 : write(pipeEnds[1], result, sizeof result) == sizeof result ? 0 : 79);
     }
@@ -384,12 +350,11 @@ using RegistryFaults = RegistryFile;
 TEST_F(RegistryFaults, SaveThatCannotBeMadeLeavesTheFile)
 {
     const fs::path at = file;
-    auto plantGoodFile = [at] { writeFile(at, goodFile); };
     auto withModes = [at](mode_t fileMode, mode_t folderMode) {
         return [=] {
             writeFile(at, goodFile);
             for (const fs::path& p : {at.parent_path().parent_path(), at.parent_path(), at})
-                ASSERT_EQ(0, lchown(p.c_str(), nobody, nobody));
+                ASSERT_TRUE(geteuid() != 0 || lchown(p.c_str(), nobody, nobody) == 0);
             chmod(at.c_str(), fileMode);
             chmod(at.parent_path().c_str(), folderMode);
         };
@@ -402,10 +367,7 @@ TEST_F(RegistryFaults, SaveThatCannotBeMadeLeavesTheFile)
         if (mount("tmpfs", at.parent_path().c_str(), "tmpfs", 0, "size=32k,mode=0700") != 0)
             return false;
         writeFile(at, goodFile);
-        std::ofstream filler(at.parent_path() / "filler", std::ios::binary);
-        const std::string block(4096, 'x');
-        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i)
-            filler.flush();
+        std::ofstream(at.parent_path() / "filler", std::ios::binary) << std::string(64 << 10, 'x');
         return readFile(at) == goodFile;
     };
     // The file size limit holds even for root.
@@ -432,7 +394,7 @@ TEST_F(RegistryFaults, SaveThatCannotBeMadeLeavesTheFile)
         {"a read-only file", withModes(0444, 0700), {0, 75, -1}, true},
         {"a read-only folder", withModes(0644, 0500), {0, 75, -1}, true},
         {"a full disk", [] {}, {0, 75, -1}, false, fillDisk},
-        {"a file size limit", plantGoodFile, {0, 75, -1}, false, limitFileSize},
+        {"a file size limit", [at] { writeFile(at, goodFile); }, {0, 75, -1}, false, limitFileSize},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -449,26 +411,22 @@ TEST_F(RegistryFaults, SaveThatCannotBeMadeLeavesTheFile)
     }
 }
 
-// Another program replaces the file (a new inode) or deletes it while the
-// saver runs: the save keeps what is there now and adds the six values;
-// nothing of the old file comes back.
+// Another program replaces the file (a new inode) while the saver runs: the
+// save keeps what is there now and adds the six values; nothing of the old
+// file comes back.
 TEST_F(RegistryFaults, FileReplacedWhileRunning)
 {
-    const std::string replacement = header + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\"Fresh\"=\"1\"\n\n";
-    for (bool deleteIt : {false, true}) {
-        SCOPED_TRACE(deleteIt ? "deleted" : "replaced");
-        writeFile(file, goodFile);
-        SettingsStore store("Gyrelle Faults", settingDefaults);
-        EXPECT_EQ(75, lightningOf(store));
-        fs::remove(file);
-        if (!deleteIt)
-            writeFile(file, replacement);
-        ASSERT_EQ(0, store.save());
-        const std::string after = readFile(file);
-        EXPECT_EQ(deleteIt, after.find("Fresh") == std::string::npos);
-        EXPECT_EQ(std::string::npos, after.find("Keep"));
-        EXPECT_EQ(75, lightningOf(SettingsStore("Gyrelle Faults", settingDefaults)));
-    }
+    writeFile(file, goodFile);
+    SettingsStore store("Gyrelle Faults", settingDefaults);
+    EXPECT_EQ(75, lightningOf(store));
+    fs::remove(file);
+    writeFile(file, header + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\"Fresh\"=\"1\"\n\n");
+    ASSERT_EQ(0, store.save());
+    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\"Fresh\"=\"1\"\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Faults]\n\"DirectionOfClouds\"=\"0\"\n"
+                       "\"IntensivityOfLightnings\"=\"75\"\n\"LightColor\"=\"138842\"\n\"Meteorites_ColorOfTile\"=\"16777215\"\n"
+                       "\"Meteorites_State\"=\"1\"\n\"ProperColor\"=\"16637612\"\n\n",
+              readFile(file));
 }
 
 // Links planted where others can write are never followed: one at the

@@ -3,22 +3,17 @@
 # screenshots. Every wait polls against a generous ceiling: the machine may
 # be busy. Sourced, not run.
 
-# Starts Xvfb on the first free display from 90 up and exports DISPLAY.
+# Starts Xvfb on a free display, waits until it is ready (up to 30 s) and
+# exports DISPLAY.
 start_private_display() {
-    for n in $(seq 90 140); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            XVFB_PID=$!
-            export DISPLAY=":$n"
-            for _ in $(seq 300); do
-                xdpyinfo >/dev/null 2>&1 && return 0
-                sleep 0.1
-            done
-            kill "$XVFB_PID" 2>/dev/null
-        fi
-    done
-    echo "no free X display" >&2
-    exit 1
+    local ready
+    ready=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 300); do [ -s "$ready" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$ready")"
+    rm -f "$ready"
+    [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start" >&2; exit 1; }
 }
 
 stop_private_display() {
@@ -155,7 +150,7 @@ check_enter_saves_for_user() {
 # settings' close box saving.
 check_real_dialogs() {
     "$@" & local pid=$!
-    local window picker sheen
+    local window picker sheen expected actual
     window=$(wait_for_window "$SETTINGS_TITLE")
     # shellcheck disable=SC2086
     wait_for_colour "$window" $PROPER_SWATCH $SETTINGS_UNITS "#ACDEFD" >/dev/null
@@ -191,7 +186,6 @@ check_real_dialogs() {
 
     click_close_box "$window"
     expect_exit "$pid" 1
-    local expected actual
     expected=$(sed -e "s/^IntensivityOfLightnings=.*/IntensivityOfLightnings=31/" \
         -e "s/^LightColor=.*/LightColor=$(( 16#${sheen:5:2}${sheen:3:2}${sheen:1:2} ))/" <<<"$SAVED_DEFAULTS")
     actual=$(saved_settings HKCU)

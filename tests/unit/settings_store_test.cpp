@@ -50,18 +50,14 @@ protected:
     std::string readValue(HKEY root, const char* name)
     {
         HKEY key = nullptr;
+        char data[256];
+        DWORD type = REG_NONE;
+        DWORD size = sizeof data;
         if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
             return "absent";
-        DWORD type = REG_NONE;
-        DWORD size = 0;
-        std::string data;
-        LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-        if (status == ERROR_SUCCESS) {
-            data.assign(size, '\0');
-            status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
-        }
+        const LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
         RegCloseKey(key);
-        return status == ERROR_SUCCESS ? std::to_string(type) + ":" + data : "absent";
+        return status == ERROR_SUCCESS ? std::to_string(type) + ":" + std::string(data, size) : "absent";
     }
 
     // The six values in name order.
