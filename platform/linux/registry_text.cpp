@@ -419,20 +419,10 @@ std::string formatRegistryText(const RegistryDocument& document)
 
 bool isRecognizedRegistryText(const std::string& text)
 {
-    const std::vector<std::string> lines = splitLines(decodedText(text));
-    for (const std::string& line : lines) {
+    for (const std::string& line : splitLines(decodedText(text))) {
         const std::string content = trimmed(line);
-        if (content.empty())
-            continue;
-        if (content == headerLine || content == legacyHeaderLine)
-            return true;
-        break;
+        if (!content.empty())
+            return content == headerLine || content == legacyHeaderLine || !parseRegistryText(text).sections.empty();
     }
-    if (!parseRegistryText(text).sections.empty())
-        return true;
-    // Blank text holds nothing that a rewrite could lose.
-    for (const std::string& line : lines)
-        if (!trimmed(line).empty())
-            return false;
-    return true;
+    return true;  // blank text holds nothing that a rewrite could lose
 }
