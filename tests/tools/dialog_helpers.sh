@@ -117,7 +117,7 @@ expect_exit() {
 SETTINGS_TITLE="Gyrelle Screen Saver Settings"
 SETTINGS_UNITS="267 174"
 PICKER_UNITS="212 111"
-SCROLL_RIGHT_ARROW="251 95" FORWARD_RADIO="30 135" RED_BOX="187 71"
+SCROLL_RIGHT_ARROW="251 95" FORWARD_RADIO="30 135" RED_BOX="187 71" PICKER_SAMPLE="187 45"
 PROPER_SWATCH="77 140" SHEEN_SWATCH="107 140" TILE_SWATCH="177 140"
 
 # The checks below read the saved settings with `saved_settings ROOT`
@@ -167,10 +167,13 @@ check_real_dialogs() {
     xdotool key Escape
     click_dialog_units "$window" $SCROLL_RIGHT_ARROW $SETTINGS_UNITS
 
-    # Escape in the picker confirms what was picked in the field...
+    # Escape in the picker confirms what was picked in the field (once the
+    # picker shows the colour, so that it takes the click)...
     click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
     picker=$(wait_for_window "Adjust color")
+    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "#5A1E02" >/dev/null
     click_dialog_units "$picker" 30 90 $PICKER_UNITS
+    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "!#5A1E02" >/dev/null
     screenshot "${shots}color_picker.png"
     focus_window "$picker"
     click_dialog_units "$picker" $RED_BOX $PICKER_UNITS
@@ -180,7 +183,9 @@ check_real_dialogs() {
     # ...its close box keeps the colour, whatever was picked.
     click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
     picker=$(wait_for_window "Adjust color")
+    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "$sheen" >/dev/null
     click_dialog_units "$picker" 90 20 $PICKER_UNITS
+    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "!$sheen" >/dev/null
     click_close_box "$picker"
     wait_for_window_gone "Adjust color"
 
