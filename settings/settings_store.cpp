@@ -15,6 +15,26 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Reads the key below `root` over the current values; false when the key
+// cannot be opened.
+bool loadKey(HKEY root, const std::string& settingsKeyPath, std::map<std::string, SettingEntry>& settings)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, settingsKeyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    for (auto& named : settings) {
+        char text[valueBufferSize];
+        DWORD size = valueBufferSize;
+        if (RegQueryValueExA(key, named.first.c_str(), nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+            continue;
+        // Whatever the value's type, its bytes are read as text.
+        named.second.value = parseDecimalText(text, size < valueBufferSize ? size : valueBufferSize);
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 }  // namespace
 
 int32_t parseDecimalText(const char* text, size_t size)
@@ -73,26 +93,20 @@ void SettingsStore::resetToDefaults()
 
 int32_t SettingsStore::load()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKeyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return -1;
-    for (auto& named : settings) {
-        char text[valueBufferSize];
-        DWORD size = valueBufferSize;
-        if (RegQueryValueExA(key, named.first.c_str(), nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
-            continue;
-        // Whatever the value's type, its bytes are read as text.
-        named.second.value = parseDecimalText(text, size < valueBufferSize ? size : valueBufferSize);
-    }
-    RegCloseKey(key);
-    return 0;
+    // Settings stored for the whole machine (by an administrator, or by an
+    // earlier version that saved there) apply to users who have none of
+    // their own; the user's own values win one by one.
+    const bool machine = loadKey(HKEY_LOCAL_MACHINE, settingsKeyPath, settings);
+    const bool user = loadKey(HKEY_CURRENT_USER, settingsKeyPath, settings);
+    return machine || user ? 0 : -1;
 }
 
 int32_t SettingsStore::save()
 {
+    // Below the user's own key: only administrators may write below
+    // HKEY_LOCAL_MACHINE, and the settings dialog runs unelevated.
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return -1;
     for (const auto& named : settings) {

@@ -1,5 +1,7 @@
 // The six named integer settings, their built-in defaults and their
-// registry persistence under HKEY_LOCAL_MACHINE\Software\Orvanti\<product>.
+// registry persistence under Software\Orvanti\<product>: read from
+// HKEY_LOCAL_MACHINE, then from HKEY_CURRENT_USER on top; saved to
+// HKEY_CURRENT_USER, the one a standard user may write.
 //
 // The store loads the registry once, while it is constructed (before the
 // program's entry runs), and writes it only through save(), which the
@@ -33,11 +35,14 @@ public:
     // 0, or -1 for a name that is not a setting. No range check.
     int32_t set(const std::string& name, int32_t value);
     void resetToDefaults();
-    // 0, or -1 when the key cannot be opened; values missing, too long (over
-    // 200 bytes) or unreadable keep their current value.
+    // Reads the machine's key, then the user's over it. 0 when at least one
+    // of them could be opened, -1 when neither could. Values missing, too
+    // long (over 200 bytes) or unreadable keep what the other key or the
+    // default gave.
     int32_t load();
-    // 0, or -1 when the key cannot be created or opened; writes all six as
-    // REG_SZ decimal text in name order.
+    // 0, or -1 when the user's key cannot be created or opened (or, on
+    // Linux, the file not written); writes all six as REG_SZ decimal text in
+    // name order. The machine's key is never written.
     int32_t save();
 
     const std::string& keyPath() const { return settingsKeyPath; }

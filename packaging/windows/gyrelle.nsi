@@ -100,6 +100,11 @@ Section "Uninstall"
     Delete "$SYSDIR\Gyrelle.scr"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
+    ; The settings are saved per user; an administrator or an earlier
+    ; version may have left them for the whole machine too. Other users'
+    ; keys are out of reach here.
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKCU "Software\Orvanti"
     DeleteRegKey HKLM "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKLM "Software\Orvanti"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"

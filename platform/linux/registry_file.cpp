@@ -1,9 +1,11 @@
 #include "registry_file.h"
 
 #include "registry_text.h"
+#include "text_codec.h"
 #include "winapi.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -103,12 +105,11 @@ ReadResult readWholeFile(const std::string& path, std::string& text)
     return ok ? ReadResult::read : ReadResult::failed;
 }
 
-// The registry as it is on disk now; a missing file is an empty registry.
-// A file that is there but cannot be read is an error, never "empty": a
-// later write would otherwise wipe it.
-LSTATUS loadRegistry(const std::string& file, RegistryDocument& document)
+// The registry as it is on disk now (`text` gets the file's bytes); a
+// missing file is an empty registry. A file that is there but cannot be read
+// is an error, never "empty": a later write would otherwise wipe it.
+LSTATUS loadRegistry(const std::string& file, RegistryDocument& document, std::string& text)
 {
-    std::string text;
     switch (readWholeFile(file, text)) {
     case ReadResult::missing:
         document = RegistryDocument();
@@ -120,6 +121,43 @@ LSTATUS loadRegistry(const std::string& file, RegistryDocument& document)
     }
     document = parseRegistryText(text);
     return ERROR_SUCCESS;
+}
+
+LSTATUS loadRegistry(const std::string& file, RegistryDocument& document)
+{
+    std::string text;
+    return loadRegistry(file, document, text);
+}
+
+// Keeps a file that holds bytes but no registry we could read (another
+// encoding, a binary file) under a new name beside it, before a rewrite
+// replaces it: a hard link, so the bytes stay exactly as they were. False
+// when it cannot be kept; the file must then not be replaced.
+bool keepUnrecognizedFile(const std::string& file, const std::string& text)
+{
+    if (isRecognizedRegistryText(text))
+        return true;
+    for (int n = 1; n <= 100; ++n) {
+        const std::string kept = file + ".unread" + (n > 1 ? "-" + std::to_string(n) : std::string());
+        if (link(file.c_str(), kept.c_str()) == 0) {
+            std::fprintf(stderr, "gyrelle: %s could not be read as a registry file; it was kept as %s\n",
+                         file.c_str(), kept.c_str());
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    std::fprintf(stderr, "gyrelle: %s could not be read as a registry file, nor kept; it is left as it is\n",
+                 file.c_str());
+    return false;
+}
+
+// Writes the document over the file whose bytes were `text`.
+LSTATUS rewriteRegistry(const std::string& file, const std::string& text, const RegistryDocument& document)
+{
+    if (!keepUnrecognizedFile(file, text))
+        return ERROR_ACCESS_DENIED;
+    return replaceFileAtomically(file, formatRegistryText(document)) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 // Whether `file` could be replaced now: its folder exists or can be made, a
@@ -141,59 +179,6 @@ bool canReplace(const std::string& file)
     close(fd);
     unlink(temp.c_str());
     return true;
-}
-
-std::string utf8FromWide(const wchar_t* text)
-{
-    std::string out;
-    for (; text && *text; ++text) {
-        uint32_t point = static_cast<uint32_t>(*text);
-        if (point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-            point = 0xFFFD;
-        if (point < 0x80) {
-            out += static_cast<char>(point);
-        } else if (point < 0x800) {
-            out += static_cast<char>(0xC0 | point >> 6);
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        } else if (point < 0x10000) {
-            out += static_cast<char>(0xE0 | point >> 12);
-            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | point >> 18);
-            out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        }
-    }
-    return out;
-}
-
-void appendUtf16(std::vector<uint8_t>& out, uint32_t unit)
-{
-    out.push_back(static_cast<uint8_t>(unit));
-    out.push_back(static_cast<uint8_t>(unit >> 8));
-}
-
-// Stored UTF-8 as the UTF-16LE a wide query returns; a byte that does not
-// start a well-formed sequence becomes U+FFFD.
-std::vector<uint8_t> utf16FromUtf8(const std::vector<uint8_t>& text)
-{
-    std::vector<uint8_t> out;
-    for (size_t i = 0; i < text.size();) {
-        uint32_t point;
-        const size_t length = decodeUtf8(text.data() + i, text.size() - i, point);
-        i += length > 0 ? length : 1;
-        if (length == 0)
-            point = 0xFFFD;
-        if (point >= 0x10000) {
-            appendUtf16(out, 0xD800 + ((point - 0x10000) >> 10));
-            appendUtf16(out, 0xDC00 + ((point - 0x10000) & 0x3FF));
-        } else {
-            appendUtf16(out, point);
-        }
-    }
-    return out;
 }
 
 bool isStringType(DWORD type)
@@ -380,7 +365,8 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
     if (status != ERROR_SUCCESS)
         return status;
     if (isStringType(value->type))
-        return answerQuery(utf16FromUtf8(value->data), value->type, type, data, dataSize);
+        return answerQuery(utf16leFromUtf8(value->data.data(), value->data.size()), value->type, type, data,
+                           dataSize);
     return answerQuery(value->data, value->type, type, data, dataSize);
 }
 
@@ -417,7 +403,8 @@ LSTATUS RegCloseKey(HKEY key)
     // this one was opened stay as they are.
     const std::string file = registryFilePath();
     RegistryDocument document;
-    if (file.empty() || loadRegistry(file, document) != ERROR_SUCCESS)
+    std::string text;
+    if (file.empty() || loadRegistry(file, document, text) != ERROR_SUCCESS)
         return ERROR_ACCESS_DENIED;
     RegistrySection* section = findRegistrySection(document, key->path);
     if (!section) {
@@ -426,7 +413,7 @@ LSTATUS RegCloseKey(HKEY key)
     }
     for (const RegistryValue& value : key->written)
         setRegistryValue(section->values, value);
-    return replaceFileAtomically(file, formatRegistryText(document)) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    return rewriteRegistry(file, text, document);
 }
 
 LSTATUS RegDeleteKeyA(HKEY parent, LPCSTR subKey)
@@ -440,7 +427,8 @@ LSTATUS RegDeleteKeyA(HKEY parent, LPCSTR subKey)
     if (!isValidRegistryPath(path) || file.empty())
         return ERROR_FILE_NOT_FOUND;
     RegistryDocument document;
-    const LSTATUS loaded = loadRegistry(file, document);
+    std::string text;
+    const LSTATUS loaded = loadRegistry(file, document, text);
     if (loaded != ERROR_SUCCESS)
         return loaded;
     if (!registryKeyExists(document, path))
@@ -455,5 +443,5 @@ LSTATUS RegDeleteKeyA(HKEY parent, LPCSTR subKey)
             break;
         }
     }
-    return replaceFileAtomically(file, formatRegistryText(document)) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    return rewriteRegistry(file, text, document);
 }

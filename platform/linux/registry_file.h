@@ -18,6 +18,11 @@
 // a device, over 16 MiB) reads as an error, never as an empty registry, and
 // keys cannot be opened for writing while it is so: it is never replaced.
 //
+// A registry file that holds bytes but no registry (no header and no key:
+// another encoding, a binary file) reads as empty; before a rewrite
+// replaces it, it is kept beside as registry.reg.unread (then -2, -3 ...),
+// as standard error says.
+//
 // A registry file that is a symbolic link is read through the link, and a
 // rewrite replaces the link with a regular file (the rename cannot write
 // through it); the file it pointed to is left as it was.

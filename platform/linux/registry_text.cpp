@@ -1,5 +1,6 @@
 #include "registry_text.h"
 
+#include "text_codec.h"
 #include "winapi.h"
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 namespace {
 
 const char headerLine[] = "Windows Registry Editor Version 5.00";
+const char legacyHeaderLine[] = "REGEDIT4";
 // Hex lists wrap before this column, with a trailing backslash, as exports do.
 constexpr size_t lineWidth = 80;
 
@@ -60,15 +62,6 @@ bool parseHexNumber(const std::string& text, size_t maxDigits, uint32_t& number)
 bool isControl(unsigned char c)
 {
     return c < 0x20 && c != '\t';
-}
-
-bool isValidUtf8(const uint8_t* bytes, size_t size)
-{
-    uint32_t point;
-    for (size_t i = 0, length; i < size; i += length)
-        if ((length = decodeUtf8(bytes + i, size - i, point)) == 0)
-            return false;
-    return true;
 }
 
 bool isWritableName(const std::string& name)
@@ -226,10 +219,24 @@ bool parseSectionLine(const std::string& line, std::string& path)
     return isValidRegistryPath(path);
 }
 
+const char utf8Mark[] = "\xEF\xBB\xBF";
+const char utf16Mark[] = "\xFF\xFE";
+
+// The file's text as UTF-8: regedit exports UTF-16LE with its byte-order
+// mark; anything else is taken as UTF-8, with or without its mark.
+std::string decodedText(const std::string& text)
+{
+    if (text.compare(0, 2, utf16Mark) == 0)
+        return utf8FromUtf16le(reinterpret_cast<const uint8_t*>(text.data()) + 2, text.size() - 2);
+    if (text.compare(0, 3, utf8Mark) == 0)
+        return text.substr(3);
+    return text;
+}
+
 std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
@@ -292,31 +299,6 @@ void appendValue(std::string& out, const RegistryValue& value)
 }
 
 }  // namespace
-
-size_t decodeUtf8(const uint8_t* bytes, size_t size, uint32_t& point)
-{
-    if (size == 0)
-        return 0;
-    const uint8_t lead = bytes[0];
-    if (lead < 0x80) {
-        point = lead;
-        return 1;
-    }
-    const size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-    const uint32_t least = extra == 3 ? 0x10000 : extra == 2 ? 0x800 : 0x80;
-    if (lead < 0xC0 || lead > 0xF4 || size <= extra)
-        return 0;
-    point = lead & (0x3F >> extra);
-    for (size_t k = 1; k <= extra; ++k) {
-        if ((bytes[k] & 0xC0) != 0x80)
-            return 0;
-        point = (point << 6) | (bytes[k] & 0x3F);
-    }
-    // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-        return 0;
-    return extra + 1;
-}
 
 bool registryNamesEqual(const std::string& a, const std::string& b)
 {
@@ -389,7 +371,7 @@ bool registryKeyExists(const RegistryDocument& document, const std::string& path
 RegistryDocument parseRegistryText(const std::string& text)
 {
     RegistryDocument document;
-    const std::vector<std::string> lines = splitLines(text);
+    const std::vector<std::string> lines = splitLines(decodedText(text));
     // The section that values go to; none before the first good "[...]" line
     // and none after a bad one.
     RegistrySection* section = nullptr;
@@ -433,4 +415,14 @@ std::string formatRegistryText(const RegistryDocument& document)
         out += "\n";
     }
     return out;
+}
+
+bool isRecognizedRegistryText(const std::string& text)
+{
+    for (const std::string& line : splitLines(decodedText(text))) {
+        const std::string content = trimmed(line);
+        if (!content.empty())
+            return content == headerLine || content == legacyHeaderLine || !parseRegistryText(text).sections.empty();
+    }
+    return true;  // blank text holds nothing that a rewrite could lose
 }

@@ -1,6 +1,8 @@
 // The registry file's text: Windows registry export format ("Windows Registry
-// Editor Version 5.00"), but in UTF-8 with LF line ends, so that a person can
-// read, edit and carry the file. Pure functions; registry_file.cpp does the
+// Editor Version 5.00"), written in UTF-8 with LF line ends, so that a person
+// can read, edit and carry the file. Read in UTF-8 (with or without a
+// byte-order mark) or, as regedit exports it, in UTF-16LE with its mark;
+// CR LF line ends are read too. Pure functions; registry_file.cpp does the
 // files and the handles.
 //
 //   [HKEY_LOCAL_MACHINE\Software\Orvanti\Gyrelle Screen Saver]
@@ -58,11 +60,11 @@ void setRegistryValue(std::vector<RegistryValue>& values, const RegistryValue& v
 bool registryKeyExists(const RegistryDocument& document, const std::string& path);
 bool registryKeyHasSubkeys(const RegistryDocument& document, const std::string& path);
 
-// Decodes one well-formed UTF-8 sequence (no overlong form, surrogate or
-// code point past U+10FFFF): its length in bytes, or 0.
-size_t decodeUtf8(const uint8_t* bytes, size_t size, uint32_t& point);
-
 // Parses any bytes (see the top of this file); never throws on bad input.
 RegistryDocument parseRegistryText(const std::string& text);
+// Whether the text is a registry file at all: blank, or its first line is
+// the header, or it holds at least one key. Text that is not (another
+// encoding, a binary file) must not be replaced by a rewrite unseen.
+bool isRecognizedRegistryText(const std::string& text);
 // The file text: the header line, then each section with its values.
 std::string formatRegistryText(const RegistryDocument& document);

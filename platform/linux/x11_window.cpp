@@ -8,6 +8,7 @@
 //
 // Handles of other clients' windows are X window ids (see winapi_host.h).
 #include "x11_window.h"
+#include "text_codec.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -73,30 +74,6 @@ int onXIOError(Display*)
 {
     std::fputs("gyrelle: the connection to the X server was lost\n", stderr);
     _exit(1);
-}
-
-std::string utf8(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t unit : text) {
-        const uint32_t c = static_cast<uint32_t>(unit);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x110000) {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
 }
 
 X11Window* findWindow(Window xid)
@@ -354,11 +331,11 @@ void applyCursor(X11Window* window)
 
 void setNames(Display* display, Window xid, const std::wstring& title, const std::wstring& className)
 {
-    const std::string name = utf8(title);
+    const std::string name = utf8FromWide(title);
     XStoreName(display, xid, name.c_str());
     XChangeProperty(display, xid, x11.netWmName, x11.utf8String, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
-    std::string resourceClass = utf8(className);
+    std::string resourceClass = utf8FromWide(className);
     std::string resourceName = "gyrelle";
     XClassHint hint{&resourceName[0], &resourceClass[0]};
     XSetClassHint(display, xid, &hint);
@@ -622,8 +599,8 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title)
     Display* display = x11Display();
     if (display == nullptr)
         return nullptr;
-    const std::string wantedClass = className != nullptr ? utf8(className) : std::string();
-    const std::string wantedTitle = title != nullptr ? utf8(title) : std::string();
+    const std::string wantedClass = className != nullptr ? utf8FromWide(className) : std::string();
+    const std::string wantedTitle = title != nullptr ? utf8FromWide(title) : std::string();
 
     // Breadth first from the root, a few levels deep: window managers put
     // each client's window inside a frame or two.

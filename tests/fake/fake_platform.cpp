@@ -513,10 +513,11 @@ LSTATUS RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM access, PHKEY r
 }
 
 // One writable key; what is written is kept in fakeHost().registryWrites.
+// HKEY_LOCAL_MACHINE refuses writes, as Windows does for a standard user.
 LSTATUS RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, SECURITY_ATTRIBUTES*,
                         PHKEY result, LPDWORD disposition)
 {
-    if (!fakeHost().registryWritable)
+    if (!fakeHost().registryWritable || fakeHandleValue(parent) == kMachineRoot)
         return ERROR_ACCESS_DENIED;
     openKeyPath = std::string(fakeHandleValue(parent) == kMachineRoot ? "HKLM\\" : "HKCU\\") + subKey;
     *result = handle<HKEY>(kOpenKey);

@@ -1,17 +1,19 @@
 // Settings come from a file people edit: any registry value (any type, any
-// size, any bytes) under the settings key must load by the atol rules or
-// leave its default, never crash, and a save must write back values that
-// load the same while leaving every other key and value as it was.
+// size, any bytes) under the machine's or the user's settings key must load
+// by the atol rules, the user's over the machine's, or leave its default,
+// never crash; a save must write back values that load the same while
+// leaving every other key and value as it was.
 //
 // Input: records of [selector][type][length][data...]. Selector bits 0-2:
 // the setting (0-5), an unknown name (6) or a setting's name in capitals
 // (7, the setting given by bits 4-6); bit 3 puts the value under another
-// key. Type: 0-11 as they are, anything else a type no program knows.
+// key, bit 7 under the user's key. Type: 0-11 as they are, anything else a
+// type no program knows.
 #include "platform/linux/registry_file.h"
 #include "platform/linux/registry_text.h"
 #include "settings/settings_store.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -22,23 +24,20 @@
 #include <unistd.h>
 
 const SettingEntry settingDefaults[7] = {
-    {"DirectionOfClouds", 0},
-    {"IntensivityOfLightnings", 30},
-    {"LightColor", 138842},
-    {"ProperColor", 16637612},
-    {"Meteorites_ColorOfTile", 16777215},
-    {"Meteorites_State", 1},
-    {"", 0},
+    {"DirectionOfClouds", 0},           {"IntensivityOfLightnings", 30}, {"LightColor", 138842},
+    {"ProperColor", 16637612},          {"Meteorites_ColorOfTile", 16777215},
+    {"Meteorites_State", 1},            {"", 0},
 };
 SettingsStore settingsStore("Gyrelle Fuzz Unused", settingDefaults);
 
 namespace {
 
-const char product[] = "Gyrelle Fuzz";
-const char settingsPath[] = "HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Fuzz";
-const char otherPath[] = "HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Elsewhere";
-
 std::string configFolder;
+
+// The machine's key, the user's, and another program's.
+const char* const paths[] = {"HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Fuzz",
+                             "HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Fuzz",
+                             "HKEY_CURRENT_USER\\Software\\Orvanti\\Elsewhere"};
 
 void check(bool condition, const char* what)
 {
@@ -48,129 +47,99 @@ void check(bool condition, const char* what)
     }
 }
 
-void removeConfigFolder()
-{
-    const std::string file = registryFilePath();
-    unlink(file.c_str());
-    rmdir((configFolder + "/gyrelle").c_str());
-    rmdir(configFolder.c_str());
-}
-
 // The C library's own reading of the first 200 bytes, clamped to 32 bits.
 int32_t libraryReading(const std::vector<uint8_t>& data)
 {
-    std::string text(data.begin(), data.end());
-    const long long n = std::strtoll(text.c_str(), nullptr, 10);
+    const long long n = std::strtoll(std::string(data.begin(), data.end()).c_str(), nullptr, 10);
     return static_cast<int32_t>(n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : n);
 }
 
-std::string upperCase(std::string name)
+bool isSetting(const std::string& name)
 {
-    for (char& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return name;
+    return std::any_of(settingDefaults, settingDefaults + 6, [&](auto& entry) { return registryNamesEqual(name, entry.name); });
 }
 
-const RegistrySection* sectionAt(const RegistryDocument& document, const char* path)
+const RegistryValue* valueAt(RegistryDocument& document, const char* path, const std::string& name)
 {
-    for (const RegistrySection& section : document.sections)
-        if (section.path == path)
-            return &section;
-    return nullptr;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const RegistrySection* section = findRegistrySection(document, path);
+    return section ? findRegistryValue(section->values, name) : nullptr;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* shm = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(shm) + "/gyrelle-fuzz-XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr)
+    configFolder = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/gyrelle-fuzz-XXXXXX";
+    if (mkdtemp(&configFolder[0]) == nullptr)
         std::abort();
-    configFolder = pattern;
     mkdir((configFolder + "/gyrelle").c_str(), 0700);
     setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
-    std::atexit(removeConfigFolder);
+    std::atexit([] {
+        unlink(registryFilePath().c_str());
+        rmdir((configFolder + "/gyrelle").c_str());
+        rmdir(configFolder.c_str());
+    });
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     RegistryDocument document;
-    document.sections.push_back(RegistrySection{settingsPath, {}});
-    document.sections.push_back(RegistrySection{otherPath, {}});
+    for (const char* path : paths)
+        document.sections.push_back(RegistrySection{path, {}});
     for (size_t i = 0; i + 3 <= size;) {
         const uint8_t selector = bytes[i];
-        const uint8_t type = bytes[i + 1];
         const size_t length = bytes[i + 2];
-        i += 3;
         RegistryValue value;
         const unsigned which = selector & 7;
-        if (which < 6)
-            value.name = settingDefaults[which].name;
-        else if (which == 6)
-            value.name = "Other";
-        else
-            value.name = upperCase(settingDefaults[(selector >> 4) % 6].name);
-        value.type = type < 12 ? type : 0x100u + type;
+        value.name = which < 6 ? settingDefaults[which].name : which == 6 ? "Other" : settingDefaults[(selector >> 4) % 6].name;
+        if (which == 7)
+            for (char& c : value.name)
+                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        value.type = bytes[i + 1] < 12 ? bytes[i + 1] : 0x100u + bytes[i + 1];
+        i += 3;
         const size_t taken = length < size - i ? length : size - i;
         value.data.assign(bytes + i, bytes + i + taken);
         i += taken;
-        setRegistryValue(document.sections[(selector & 8) ? 1 : 0].values, value);
+        setRegistryValue(document.sections[(selector & 8) ? 2 : (selector & 0x80) ? 1 : 0].values, value);
     }
-    // No value under the settings key: the key itself is absent.
-    const bool keyPresent = !document.sections[0].values.empty();
-    if (!keyPresent)
-        document.sections.erase(document.sections.begin());
+    // A settings key without values is absent.
+    const bool keyPresent = !document.sections[0].values.empty() || !document.sections[1].values.empty();
+    for (int k = 1; k >= 0; --k)
+        if (document.sections[k].values.empty())
+            document.sections.erase(document.sections.begin() + k);
     const std::string file = registryFilePath();
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << formatRegistryText(document);
-    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << formatRegistryText(document);
 
-    SettingsStore store(product, settingDefaults);
+    SettingsStore store("Gyrelle Fuzz", settingDefaults);
     check(store.load() == (keyPresent ? 0 : -1), "load result");
-    const RegistrySection* settings = sectionAt(document, settingsPath);
     int32_t loaded[6];
     for (int k = 0; k < 6; ++k) {
         const SettingEntry& entry = settingDefaults[k];
         int32_t expected = entry.defaultValue;
-        const RegistryValue* value = settings ? findRegistryValue(settings->values, entry.name) : nullptr;
-        if (value != nullptr && value->data.size() <= 200)
-            expected = libraryReading(value->data);
+        for (const char* path : {paths[0], paths[1]})
+            if (const RegistryValue* value = valueAt(document, path, entry.name))
+                expected = value->data.size() <= 200 ? libraryReading(value->data) : expected;
         check(store.get(entry.name, loaded[k]) == 0, "a setting is missing");
-        check(loaded[k] == expected, "a value loaded other than by the atol rules");
+        check(loaded[k] == expected, "a value loaded other than by the atol rules, the user's over the machine's");
     }
 
     // Saving writes what was loaded; everything else in the file stays.
     check(store.save() == 0, "save failed");
-    SettingsStore reloaded(product, settingDefaults);
+    SettingsStore reloaded("Gyrelle Fuzz", settingDefaults);
     for (int k = 0; k < 6; ++k) {
         int32_t value = 0;
         reloaded.get(settingDefaults[k].name, value);
         check(value == loaded[k], "a saved value loads back differently");
     }
-    const RegistryDocument after = parseRegistryText(readFile(file));
-    const RegistrySection* otherBefore = sectionAt(document, otherPath);
-    const RegistrySection* otherAfter = sectionAt(after, otherPath);
-    check(otherAfter != nullptr && otherBefore->values.size() == otherAfter->values.size(), "another key changed");
-    for (size_t v = 0; v < otherBefore->values.size(); ++v)
-        check(otherBefore->values[v].data == otherAfter->values[v].data &&
-                  otherBefore->values[v].type == otherAfter->values[v].type,
-              "a value under another key changed");
-    if (settings != nullptr) {
-        if (const RegistryValue* unknown = findRegistryValue(settings->values, "Other")) {
-            const RegistryValue* kept = findRegistryValue(sectionAt(after, settingsPath)->values, "Other");
-            check(kept != nullptr && kept->data == unknown->data && kept->type == unknown->type,
-                  "a value that is not a setting changed");
+    std::ifstream in(file, std::ios::binary);
+    RegistryDocument after = parseRegistryText(std::string(std::istreambuf_iterator<char>(in), {}));
+    for (const RegistrySection& section : document.sections)
+        for (const RegistryValue& value : section.values) {
+            if (section.path == paths[1] && isSetting(value.name))
+                continue;  // the save's to write
+            const RegistryValue* kept = valueAt(after, section.path.c_str(), value.name);
+            check(kept && kept->type == value.type && kept->data == value.data, "a value that is not a setting changed");
         }
-    }
     return 0;
 }

@@ -1,22 +1,26 @@
-// The Linux registry: its text format, and the file behind the Reg*
-// functions. Files live in a fresh XDG_CONFIG_HOME per test.
+// The Linux registry: its text format, the text codec, the file behind the
+// Reg* functions, and that file under faults. Files live in a fresh
+// XDG_CONFIG_HOME per test.
 #include "platform/linux/registry_file.h"
 #include "platform/linux/registry_text.h"
+#include "platform/linux/text_codec.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstring>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -24,45 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string header = "Windows Registry Editor Version 5.00\n\n";
-
-std::vector<uint8_t> bytes(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-// The data of a value as a string, or "<absent>".
-std::string dataOf(RegistryDocument& document, const std::string& path, const std::string& name)
-{
-    RegistrySection* section = findRegistrySection(document, path);
-    const RegistryValue* value = section ? findRegistryValue(section->values, name) : nullptr;
-    return value ? std::string(value->data.begin(), value->data.end()) : "<absent>";
-}
-
-std::vector<std::string> namesIn(RegistryDocument& document, const std::string& path)
-{
-    std::vector<std::string> names;
-    if (RegistrySection* section = findRegistrySection(document, path))
-        for (const RegistryValue& value : section->values)
-            names.push_back(value.name);
-    return names;
-}
-
-bool operator==(const RegistryValue& a, const RegistryValue& b)
-{
-    return a.name == b.name && a.type == b.type && a.data == b.data;
-}
-
-void expectSameDocument(const RegistryDocument& a, const RegistryDocument& b)
-{
-    ASSERT_EQ(a.sections.size(), b.sections.size());
-    for (size_t i = 0; i < a.sections.size(); ++i) {
-        EXPECT_EQ(a.sections[i].path, b.sections[i].path);
-        ASSERT_EQ(a.sections[i].values.size(), b.sections[i].values.size()) << a.sections[i].path;
-        for (size_t k = 0; k < a.sections[i].values.size(); ++k)
-            EXPECT_TRUE(a.sections[i].values[k] == b.sections[i].values[k])
-                << a.sections[i].path << " value " << a.sections[i].values[k].name;
-    }
-}
 
 // A hand-edited or damaged file must never crash the saver, never put a
 // value into the wrong key, and must not cost the readable rest.
@@ -75,159 +40,76 @@ TEST(RegistryText, HostileInputKeepsWhatIsReadable)
     const struct {
         const char* what;
         std::string lines;
-        std::vector<std::string> extraNames;  // what else key A ends up with
+        std::string kept = "";  // what key A keeps of them
     } cases[] = {
-        {"binary junk", junk, {}},
-        {"NUL bytes", nul + nul + "\n\"Nul\"=\"a" + nul + "b\"\n\"N" + nul + "\"=\"x\"\n", {}},
-        {"truncated string", "\"Cut\"=\"abc", {}},
-        {"truncated dword", "\"Cut\"=dword:", {}},
-        {"truncated hex list", "\"Cut\"=hex:01,02,\\", {}},
-        {"missing equals", "\"Cut\" \"abc\"", {}},
-        {"huge junk line", std::string(1 << 20, 'x'), {}},
-        {"huge string", "\"Huge\"=\"" + std::string(1 << 20, 'y') + "\"", {"Huge"}},
-        {"bad escape", "\"Esc\"=\"a\\nb\"\n\"Esc2\"=\"a\\\"\n\"Esc\\q\"=\"1\"", {}},
-        {"text after string", "\"Tail\"=\"a\" junk", {}},
-        {"hex with bad digits", "\"H\"=hex:0g,12\n\"H2\"=hex:123\n\"H3\"=hex:01,,02\n\"H4\"=hex(zz):00", {}},
-        {"bad dwords", "\"D\"=dword:123456789\n\"D2\"=dword:xyz\n\"D3\"=dword:-1", {}},
-        {"deletions", "\"Before\"=-\n[-HKEY_LOCAL_MACHINE\\A]\n\"InDeleted\"=\"1\"", {}},
-        {"missing closing bracket", "[HKEY_LOCAL_MACHINE\\C\n\"Orphan\"=\"x\"", {}},
-        {"empty key path", "[]\n\"Orphan\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\\C]\n\"Orphan2\"=\"x\"", {}},
-        {"control character in path", "[HKEY_LOCAL_MACHINE\\C" + nul + "]\n\"Orphan\"=\"x\"", {}},
-        {"invalid UTF-8 in path", "[HKEY_LOCAL_MACHINE\\\xC3]\n\"Orphan\"=\"x\"", {}},
-        {"stray lines", "garbage\n=\"x\"\n@\n@=\n]\n", {}},
-        {"duplicate key and value", "[hkey_local_machine\\a]\n\"BEFORE\"=\"3\"\n\"Dup\"=\"1\"\n\"Dup\"=\"2\"", {"Dup"}},
-        {"continuation cut by a key", "\"Cut\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\A]\n\"Ok\"=hex:02,\\\n  03", {"Ok"}},
+        {"binary junk", junk},
+        {"NUL bytes", nul + nul + "\n\"Nul\"=\"a" + nul + "b\"\n\"N" + nul + "\"=\"x\"\n"},
+        {"truncated values", "\"Cut\"=\"abc\n\"Cut\"=dword:\n\"Cut\"=hex:01,02,\\\n\"Cut\" \"abc\""},
+        {"huge junk line", std::string(1 << 20, 'x')},
+        {"bad escape", "\"Esc\"=\"a\\nb\"\n\"Esc2\"=\"a\\\"\n\"Esc\\q\"=\"1\""},
+        {"text after string", "\"Tail\"=\"a\" junk"},
+        {"hex with bad digits", "\"H\"=hex:0g,12\n\"H2\"=hex:123\n\"H3\"=hex:01,,02\n\"H4\"=hex(zz):00"},
+        {"bad dwords", "\"D\"=dword:123456789\n\"D2\"=dword:xyz\n\"D3\"=dword:-1"},
+        {"deletions", "\"Before\"=-\n[-HKEY_LOCAL_MACHINE\\A]\n\"InDeleted\"=\"1\""},
+        {"bad key lines: no closing bracket, empty paths, a control character, invalid UTF-8",
+         "[HKEY_LOCAL_MACHINE\\C\n\"O\"=\"x\"\n[]\n\"O\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\\C]\n\"O\"=\"x\"\n"
+         "[HKEY_LOCAL_MACHINE\\C" + nul + "]\n\"O\"=\"x\"\n[HKEY_LOCAL_MACHINE\\\xC3]\n\"O\"=\"x\""},
+        {"stray lines", "garbage\n=\"x\"\n@\n@=\n]\n"},
+        {"huge string", "\"Huge\"=\"" + std::string(1 << 20, 'y') + "\"", "\"Huge\"=\"" + std::string(1 << 20, 'y') + "\"\n"},
+        {"duplicate key and value", "[hkey_local_machine\\a]\n\"Dup\"=\"1\"\n\"DUP\"=\"2\"", "\"Dup\"=\"2\"\n"},
+        {"continuation cut by a key", "\"Cut\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\A]\n\"Ok\"=hex:02,\\\n  03", "\"Ok\"=hex:02,03\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string text =
-            header + "[HKEY_LOCAL_MACHINE\\A]\n\"Before\"=\"1\"\n" + c.lines + "\n[HKEY_LOCAL_MACHINE\\B]\n\"After\"=\"2\"\n";
-        RegistryDocument document = parseRegistryText(text);
-        std::vector<std::string> expected = {"Before"};
-        expected.insert(expected.end(), c.extraNames.begin(), c.extraNames.end());
-        EXPECT_EQ(expected, namesIn(document, "HKEY_LOCAL_MACHINE\\A"));
-        EXPECT_EQ(std::vector<std::string>{"After"}, namesIn(document, "HKEY_LOCAL_MACHINE\\B"));
-        EXPECT_EQ(2u, document.sections.size());
-        EXPECT_EQ(std::string("2", 2), dataOf(document, "HKEY_LOCAL_MACHINE\\B", "After"));
-        // A later duplicate wins; nothing else changes the first value.
-        const std::string before = std::string(c.what) == "duplicate key and value" ? "3" : "1";
-        EXPECT_EQ(before + std::string(1, '\0'), dataOf(document, "HKEY_LOCAL_MACHINE\\A", "Before"));
-        // Whatever was read writes out and reads back the same.
-        expectSameDocument(document, parseRegistryText(formatRegistryText(document)));
-    }
+    const std::string a = "[HKEY_LOCAL_MACHINE\\A]\n\"Before\"=\"1\"\n";
+    const std::string b = "\n[HKEY_LOCAL_MACHINE\\B]\n\"After\"=\"2\"\n";
+    for (const auto& c : cases)
+        EXPECT_EQ(header + a + c.kept + b + "\n", formatRegistryText(parseRegistryText(header + a + c.lines + b))) << c.what;
 }
 
-TEST(RegistryText, DuplicateValueTakesLastData)
+// Text as regedit writes it: UTF-16LE.
+std::string littleEndian(const std::u16string& text)
 {
-    RegistryDocument document =
-        parseRegistryText(header + "[K]\n\"Dup\"=\"1\"\n\"Other\"=\"x\"\n\"dup\"=\"2\"\n[k]\n\"DUP\"=\"3\"\n");
-    EXPECT_EQ((std::vector<std::string>{"Dup", "Other"}), namesIn(document, "K"));
-    EXPECT_EQ(std::string("3", 2), dataOf(document, "K", "Dup"));
+    std::string out;
+    for (char16_t unit : text)
+        out += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return out;
 }
 
-// Files written on Windows, or by an editor there: BOM, CRLF, wrapped hex
-// lists, upper-case digits, blanks around '='.
-TEST(RegistryText, ReadsWindowsStyleFile)
+// Every value comes back exactly, in an export's layout: those a quoted
+// string or a dword cannot carry as hex lists, names and paths that need
+// escapes quoted, long lists wrapped before 80 columns.
+TEST(RegistryText, RewriteKeepsEveryValueInExportLayout)
 {
-    const std::string text = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
-                             "; a comment\r\n"
-                             "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                             "\"ScreenSaveUsePassword\"=dword:0000000A\r\n"
-                             "\"Multi\"=hex(7):61,00,62,00,\\\r\n"
-                             "  00,00\r\n"
-                             "@ = \"default\"\r\n"
-                             "\"Path\"=\"C:\\\\Saver \\\"x\\\"\"";
-    RegistryDocument document = parseRegistryText(text);
-    ASSERT_EQ(1u, document.sections.size());
-    RegistrySection& desktop = document.sections[0];
-    EXPECT_EQ("HKEY_CURRENT_USER\\Control Panel\\Desktop", desktop.path);
-    const RegistryValue* password = findRegistryValue(desktop.values, "screensaveusepassword");
-    ASSERT_NE(nullptr, password);
-    EXPECT_EQ(static_cast<uint32_t>(REG_DWORD), password->type);
-    EXPECT_EQ((std::vector<uint8_t>{10, 0, 0, 0}), password->data);
-    const RegistryValue* multi = findRegistryValue(desktop.values, "Multi");
-    ASSERT_NE(nullptr, multi);
-    EXPECT_EQ(static_cast<uint32_t>(REG_MULTI_SZ), multi->type);
-    EXPECT_EQ((std::vector<uint8_t>{'a', 0, 'b', 0, 0, 0}), multi->data);
-    EXPECT_EQ(std::string("default", 8), dataOf(document, desktop.path, ""));
-    EXPECT_EQ(std::string("C:\\Saver \"x\"", 13), dataOf(document, desktop.path, "Path"));
-}
-
-// The exact text people see and other tools read.
-TEST(RegistryText, FormatsExportLayout)
-{
-    RegistryDocument document;
-    document.sections.push_back({"HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver",
-                                 {{"LightColor", REG_SZ, bytes(std::string("138842", 7))},
-                                  {"", REG_DWORD, {0x4B, 0, 0, 0}},
-                                  {"Q", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}},
-                                  {"B", REG_BINARY, {}}}});
-    EXPECT_EQ(header +
-                  "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n"
-                  "\"LightColor\"=\"138842\"\n"
-                  "@=dword:0000004b\n"
-                  "\"Q\"=hex(b):01,00,00,00,00,00,00,00\n"
-                  "\"B\"=hex:\n"
-                  "\n",
-              formatRegistryText(document));
-}
-
-// Every value comes back exactly, including those a quoted string or a
-// dword cannot carry, and names and paths that need escapes.
-TEST(RegistryText, RoundTripKeepsEveryValue)
-{
-    std::vector<uint8_t> longBlob;
-    for (int i = 0; i < 300; ++i)
-        longBlob.push_back(static_cast<uint8_t>(i));
-    RegistryDocument document;
-    document.sections.push_back({"HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver",
-                                 {{"Plain", REG_SZ, bytes(std::string("75", 3))},
-                                  {"Esc\"aped\\ name", REG_SZ, bytes(std::string("a\"b\\c\\", 7))},
-                                  {"Unicode", REG_SZ, bytes(std::string("Gr\xC3\xBC\xC3\x9F" "e \xE2\x98\x83\tx", 13))},
-                                  {"Unterminated", REG_SZ, bytes("75")},
-                                  {"Empty", REG_SZ, {}},
-                                  {"Newline", REG_SZ, bytes(std::string("a\nb", 4))},
-                                  {"InnerZero", REG_SZ, bytes(std::string("a\0b", 4))},
-                                  {"Latin1", REG_SZ, bytes(std::string("\xE9", 2))},
-                                  {"Dword", REG_DWORD, {0xFF, 0xFE, 0xFD, 0xFC}},
-                                  {"ShortDword", REG_DWORD, {1, 2, 3}},
-                                  {"Blob", REG_BINARY, longBlob},
-                                  {"None", REG_NONE, {9}},
-                                  {"Odd type", 0x12345, {1, 2}},
-                                  {"", REG_EXPAND_SZ, bytes(std::string("%HOME%", 7))}}});
-    document.sections.push_back({"HKEY_CLASSES_ROOT\\Weird ] [key] \"name\"", {}});
-    document.sections.push_back({"HKEY_CURRENT_USER\\Control Panel\\Desktop",
-                                 {{"ScreenSaveUsePassword", REG_DWORD, {1, 0, 0, 0}}}});
-    const std::string text = formatRegistryText(document);
-    RegistryDocument reread = parseRegistryText(text);
-    expectSameDocument(document, reread);
-    EXPECT_EQ(text, formatRegistryText(reread));
-    // Long hex lists wrap as exports do.
-    std::istringstream lines(text);
+    const std::string text = header +
+                             "[HKEY_CURRENT_USER\\Software\\Other]\n\"Esc\\\"aped\\\\ name\"=\"a\\\"b\\\\c\\\\\"\n"
+                             "\"Unterminated\"=hex(1):37,35\n\"Empty\"=hex(1):\n\"Newline\"=hex(1):61,0a,62,00\n"
+                             "\"InnerZero\"=hex(1):61,00,62,00\n\"Latin1\"=hex(1):e9,00\n\"ShortDword\"=hex(4):01,02,03\n"
+                             "\"Odd type\"=hex(12345):01,02\n\n[HKEY_CLASSES_ROOT\\Weird ] [key] \"name\"]\n\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n\"LightColor\"=\"138842\"\n"
+                             "@=dword:0000004b\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\n\"B\"=hex:\n\n";
+    EXPECT_EQ(text, formatRegistryText(parseRegistryText("\xEF\xBB\xBF" + text)));  // an editor's byte-order mark
+    RegistryDocument blob{{{"K", {{"Blob", REG_BINARY, std::vector<uint8_t>(300, 0xAB)}}}}};
+    const std::string wrapped = formatRegistryText(blob);
+    EXPECT_EQ(blob.sections[0].values[0].data, parseRegistryText(wrapped).sections[0].values[0].data);
+    std::istringstream lines(wrapped);
     for (std::string line; std::getline(lines, line);)
         EXPECT_LE(line.size(), 80u) << line;
 }
 
-// Keys and values the program does not know are written back unchanged when
-// it saves its own.
-TEST(RegistryText, ForeignKeysSurviveRewrite)
+// The layer's one conversion of text that may not be well formed: each bad
+// byte or unit becomes U+FFFD, and nothing decodes that would not encode back
+// (overlong forms, surrogates, code points past U+10FFFF).
+TEST(TextCodec, BadTextBecomesReplacementCharacters)
 {
-    const std::string original = header +
-                                 "[HKEY_CURRENT_USER\\Software\\Other]\n"
-                                 "\"List\"=hex(7):61,00,00\n"
-                                 "@=\"x\"\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n"
-                                 "\"Mine\"=\"1\"\n\"Theirs\"=dword:00000002\n\n";
-    RegistryDocument document = parseRegistryText(original);
-    setRegistryValue(findRegistrySection(document, "hkey_local_machine\\software\\orvanti\\gyrelle screen saver")->values,
-                     {"MINE", REG_SZ, bytes(std::string("9", 2))});
-    const std::string expected = header +
-                                 "[HKEY_CURRENT_USER\\Software\\Other]\n"
-                                 "\"List\"=hex(7):61,00,00\n"
-                                 "@=\"x\"\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n"
-                                 "\"Mine\"=\"9\"\n\"Theirs\"=dword:00000002\n\n";
-    EXPECT_EQ(expected, formatRegistryText(document));
+    // Good text, then an overlong '/', a surrogate, a point past U+10FFFF, a
+    // cut sequence and a stray continuation byte.
+    EXPECT_EQ(std::wstring(L"a\u00E9\u2603\U0001F600|\xFFFD\xFFFD|\xFFFD\xFFFD\xFFFD|\xFFFD\xFFFD\xFFFD\xFFFD|\xFFFD\xFFFD|\xFFFD"),
+              wideFromUtf8("a\xC3\xA9\xE2\x98\x83\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80|\xE2\x98|\x80"));
+    EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBDx", utf8FromWide(std::wstring{0xD800, 0x110000, L'x'}));
+    const uint8_t units[] = {'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xDC, 'b', 0, 'c'};
+    EXPECT_EQ("a\xF0\x9F\x98\x80\xEF\xBF\xBD" "b\xEF\xBF\xBD", utf8FromUtf16le(units, sizeof units));
+    const std::string text = "7\xC3\xA9\xF0\x9F\x98\x80\xFF";
+    EXPECT_EQ((std::vector<uint8_t>{'7', 0, 0xE9, 0, 0x3D, 0xD8, 0x00, 0xDE, 0xFD, 0xFF}),
+              utf16leFromUtf8(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 // ---- The file behind the Reg* functions ---------------------------------
@@ -244,6 +126,11 @@ void writeFile(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+const std::string sixDefaults = "\"DirectionOfClouds\"=\"0\"\n\"IntensivityOfLightnings\"=\"30\"\n\"LightColor\"=\"138842\"\n"
+                                "\"Meteorites_ColorOfTile\"=\"16777215\"\n\"Meteorites_State\"=\"1\"\n"
+                                "\"ProperColor\"=\"16637612\"\n";
+
+// A fresh XDG_CONFIG_HOME with an empty gyrelle folder per test.
 class RegistryFile : public testing::Test {
 protected:
     void SetUp() override
@@ -251,31 +138,25 @@ protected:
         char pattern[] = "/tmp/gyrelle-registry-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(pattern));
         root = pattern;
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        hadConfig = old != nullptr;
-        oldConfig = old ? old : "";
-        useConfig(root / "config");
+        chmod(root.c_str(), 0755);
+        folder = root / "config" / "gyrelle";
+        file = folder / "registry.reg";
+        oldConfig = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        fs::create_directories(folder);
     }
     void TearDown() override
     {
-        if (hadConfig)
-            setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
+        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+        chmod(folder.c_str(), 0700);
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
 
-    void useConfig(const fs::path& config)
+    LSTATUS createKey(const char* path, HKEY& key, DWORD* disposition = nullptr)
     {
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        file = config / "gyrelle" / "registry.reg";
-    }
-
-    LSTATUS createKey(const char* path, HKEY& key)
-    {
-        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | KEY_QUERY_VALUE,
-                               nullptr, &key, nullptr);
+        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, disposition);
     }
 
     LSTATUS setText(HKEY key, const char* name, const std::string& text)
@@ -284,290 +165,303 @@ protected:
                               static_cast<DWORD>(text.size() + 1));
     }
 
-    // Puts a registry file in place with one known value.
-    std::string plantOldFile()
-    {
-        const std::string old = header + "[HKEY_LOCAL_MACHINE\\Software\\Old]\n\"Keep\"=\"me\"\n\n";
-        writeFile(file, old);
-        return old;
-    }
-
-    std::vector<std::string> folderEntries()
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(file.parent_path()))
-            names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    size_t filesInFolder() { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
 
     fs::path root;
+    fs::path folder;
     fs::path file;
-    bool hadConfig = false;
     std::string oldConfig;
 };
 
-TEST_F(RegistryFile, SaveCreatesFolderAndFile)
-{
-    useConfig(root / "not" / "yet" / "there");
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvanti\\T", 0, nullptr, 0, KEY_SET_VALUE,
-                                             nullptr, &key, &disposition));
-    EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
-    EXPECT_EQ(ERROR_SUCCESS, setText(key, "LightColor", "138842"));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-
-    EXPECT_TRUE(fs::is_directory(file.parent_path()));
-    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"LightColor\"=\"138842\"\n\n", readFile(file));
-    EXPECT_EQ((std::vector<std::string>{"registry.reg"}), folderEntries());  // no temporary file left
-}
-
-TEST_F(RegistryFile, MissingFileIsAbsentKeyAndReadingCreatesNothing)
-{
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvanti\\T", 0, KEY_QUERY_VALUE, &key));
-    EXPECT_EQ(nullptr, key);
-    EXPECT_FALSE(fs::exists(file.parent_path()));
-}
-
 // Query sizes follow Windows: the size alone, ERROR_MORE_DATA with the size
-// needed, REG_SZ data with its terminating zero, type optional.
-TEST_F(RegistryFile, QueryFollowsWindowsSizeRules)
-{
-    writeFile(file, header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"Text\"=\"75\"\n\"Num\"=dword:0000004b\n");
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvanti\\T", 0, KEY_QUERY_VALUE, &key));
-    DWORD type = 0;
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size));
-    EXPECT_EQ(3u, size);
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-
-    char buffer[8] = "zzzzzzz";
-    size = 2;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
-    EXPECT_EQ(3u, size);
-    size = sizeof buffer;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "text", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
-    EXPECT_EQ(3u, size);
-    EXPECT_EQ(0, std::memcmp(buffer, "75\0zzzz", 8));
-
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExA(key, "Num", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), nullptr));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size));
-    // A handle opened for reading cannot write.
-    EXPECT_EQ(ERROR_ACCESS_DENIED, setText(key, "Text", "1"));
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueExA(nullptr, "Text", nullptr, nullptr, nullptr, &size));
-}
-
-// Key and value names are found whatever their case, and a key exists while
-// a key below it does.
-TEST_F(RegistryFile, NamesIgnoreCaseAndParentsExist)
-{
-    writeFile(file, header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n\"LightColor\"=\"1\"\n");
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\orvanti\\gyrelle screen saver", 0, KEY_QUERY_VALUE, &key));
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "LIGHTCOLOR", nullptr, nullptr, nullptr, &size));
-    RegCloseKey(key);
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvanti", 0, KEY_QUERY_VALUE, &key));
-    RegCloseKey(key);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orv", 0, KEY_QUERY_VALUE, &key));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orvanti", 0, KEY_QUERY_VALUE, &key));
-
-    // Writing with another spelling changes the existing value and key.
-    ASSERT_EQ(ERROR_SUCCESS, createKey("software\\ORVANTI\\Gyrelle screen saver", key));
-    EXPECT_EQ(ERROR_SUCCESS, setText(key, "lightcolor", "2"));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]\n\"LightColor\"=\"2\"\n\n",
-              readFile(file));
-}
-
-// The host reads the password flag through the wide functions; strings come
-// back as UTF-16 as they would on Windows.
-TEST_F(RegistryFile, WideFunctionsReadDwordAndText)
+// needed, REG_SZ data with its terminating zero; names ignore case. The host reads the password flag through
+// the wide functions, where strings come back as UTF-16.
+TEST_F(RegistryFile, QueryFollowsWindowsRules)
 {
     writeFile(file, header + "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"ScreenSaveUsePassword\"=dword:00000001\n"
                              "\"Text\"=\"7\xC3\xA9\xF0\x9F\x98\x80\"\n");
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key));
-    BYTE flag[4] = {9, 9, 9, 9};
-    DWORD size = sizeof flag;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, nullptr, flag, &size));
-    EXPECT_EQ(4u, size);
-    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), std::vector<BYTE>(flag, flag + 4));
-
-    BYTE text[16];
-    size = sizeof text;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Control Panel", 0, KEY_QUERY_VALUE, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "CONTROL panel\\desktop", 0, KEY_QUERY_VALUE, &key));
+    BYTE data[16] = {};
+    DWORD size = 0;
     DWORD type = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"text", nullptr, &type, text, &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "TEXT", nullptr, &type, nullptr, &size));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    const std::vector<BYTE> utf16 = {'7', 0, 0xE9, 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0};
-    EXPECT_EQ(utf16, std::vector<BYTE>(text, text + size));
-    RegCloseKey(key);
+    EXPECT_EQ(8u, size);
+    size = 7;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "Text", nullptr, nullptr, data, &size));
+    EXPECT_EQ(8u, size);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "text", nullptr, nullptr, data, &size));
+    EXPECT_EQ(0, std::memcmp(data, "7\xC3\xA9\xF0\x9F\x98\x80\0", 9));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, setText(key, "Text", "1"));  // opened for reading
+    size = sizeof data;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"text", nullptr, nullptr, data, &size));
+    EXPECT_EQ((std::vector<BYTE>{'7', 0, 0xE9, 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}), std::vector<BYTE>(data, data + size));
+    size = sizeof data;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, nullptr, data, &size));
+    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), std::vector<BYTE>(data, data + size));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
 }
 
-TEST_F(RegistryFile, ForeignKeysAndValuesSurviveSave)
+// A regedit export of the machine's settings and a foreign key: UTF-16LE
+// with its byte-order mark (once read as empty, and then replaced by the
+// next save), CR LF, a comment, blanks around '=', upper-case digits, a
+// wrapped hex list. The settings load, and the user's save keeps both keys,
+// written in UTF-8.
+TEST_F(RegistryFile, RegeditExportLoadsAndSurvivesSave)
 {
-    const std::string foreign = "[HKEY_CURRENT_USER\\Software\\Other]\n\"List\"=hex(7):61,00,00\n@=\"x\"\n\n";
-    writeFile(file, header + foreign + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"Theirs\"=hex:01\n");
+    writeFile(file, littleEndian(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n; exported\r\n"
+                                 u"[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\r\n\"DirectionOfClouds\"=\"1\"\r\n"
+                                 u"\"IntensivityOfLightnings\"=\"75\"\r\n\"LightColor\" = \"5\"\r\n\"ProperColor\"=\"7\"\r\n\r\n"
+                                 u"[HKEY_CURRENT_USER\\Software\\Gr\u00FC\u00DFe \U0001F600]\r\n@=dword:0000004B\r\n"
+                                 u"\"List\"=hex(7):61,00,\\\r\n  00,00\r\n\r\n"));
     SettingsStore store("T", settingDefaults);
+    std::vector<int32_t> loaded(6, -1);  // in the table's order
+    for (int i = 0; i < 6; ++i)
+        store.get(settingDefaults[i].name, loaded[i]);
+    EXPECT_EQ((std::vector<int32_t>{1, 75, 5, 7, 16777215, 1}), loaded);
+    store.resetToDefaults();
     ASSERT_EQ(0, store.save());
-    // Written in the store's order, after what was there.
-    EXPECT_EQ(header + foreign +
-                  "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"Theirs\"=hex:01\n"
-                  "\"DirectionOfClouds\"=\"0\"\n\"IntensivityOfLightnings\"=\"30\"\n\"LightColor\"=\"138842\"\n"
-                  "\"Meteorites_ColorOfTile\"=\"16777215\"\n\"Meteorites_State\"=\"1\"\n\"ProperColor\"=\"16637612\"\n\n",
+    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\n\"DirectionOfClouds\"=\"1\"\n"
+                       "\"IntensivityOfLightnings\"=\"75\"\n\"LightColor\"=\"5\"\n\"ProperColor\"=\"7\"\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80]\n@=dword:0000004b\n"
+                       "\"List\"=hex(7):61,00,00,00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Orvanti\\T]\n" + sixDefaults + "\n",
+              readFile(file));
+    EXPECT_EQ(1u, filesInFolder());
+}
+
+// A file that holds bytes but no registry we can read (binary, an encoding
+// we do not know) reads as empty; a save keeps it beside, never loses it,
+// and says so.
+TEST_F(RegistryFile, UnreadableFileIsKeptBesideBeforeASave)
+{
+    const std::string junk("\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\x80\n[", 15);
+    const std::string utf16be("\xFE\xFF\0W\0i\0n\0d\0o\0w\0s\0\r\0\n\0[\0H\0]", 26);
+    for (const std::string& unread : {junk, utf16be}) {
+        fs::remove_all(folder);
+        writeFile(file, unread);
+        SettingsStore store("T", settingDefaults);
+        EXPECT_EQ(-1, store.load());
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(0, store.save());
+        EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("registry.reg.unread"));
+        ASSERT_EQ(0, store.save());  // once is enough: the file is ours now
+        EXPECT_EQ(unread, readFile(file.string() + ".unread"));
+        EXPECT_EQ(header + "[HKEY_CURRENT_USER\\Software\\Orvanti\\T]\n" + sixDefaults + "\n", readFile(file));
+        EXPECT_EQ(2u, filesInFolder());
+    }
+}
+
+// Reading creates nothing. The first write makes a private folder and a file
+// that follows the umask, with no temporary file left beside; a rewrite keeps
+// the permissions the user gave.
+TEST_F(RegistryFile, NewFilesArePrivateAndKeepTheirMode)
+{
+    fs::remove_all(folder);
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &key));
+    EXPECT_FALSE(fs::exists(folder));
+    const mode_t oldMask = umask(027);
+    DWORD disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\T", key, &disposition));
+    EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    umask(oldMask);
+    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\T]\n\n", readFile(file));
+    EXPECT_EQ(1u, filesInFolder());
+    EXPECT_EQ(fs::perms(0640), fs::status(file).permissions());
+    EXPECT_EQ(fs::perms(0700), fs::status(folder).permissions());
+
+    fs::permissions(file, fs::perms(0600));
+    ASSERT_EQ(ERROR_SUCCESS, createKey("software\\t", key));
+    EXPECT_EQ(ERROR_SUCCESS, setText(key, "A", "1"));
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\T]\n\"A\"=\"1\"\n\n", readFile(file));
+    EXPECT_EQ(fs::perms(0600), fs::status(file).permissions());
+}
+
+// ---- Faults ---------------------------------------------------------------
+// Whatever sits at the file's path, whoever may read it, however full the
+// disk: the saver starts with the defaults or the last good values, never
+// hangs, and a save that cannot be made leaves the file as it was.
+
+const std::string goodFile =
+    header + "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Faults]\n\"IntensivityOfLightnings\"=\"75\"\n\n"
+             "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"Keep\"=\"me\"\n\n";
+constexpr uid_t nobody = 65534;
+
+int32_t lightningOf(const SettingsStore& store)
+{
+    int32_t value = -1;
+    store.get("IntensivityOfLightnings", value);
+    return value;
+}
+
+// What a save that did not happen leaves alone: the file's kind, size,
+// inode and time, and the number of files beside it.
+std::string snapshot(const fs::path& file)
+{
+    struct stat info = {};
+    lstat(file.c_str(), &info);
+    std::error_code noFolder;
+    const auto files = std::distance(fs::directory_iterator(file.parent_path(), noFolder), fs::directory_iterator());
+    return std::to_string(info.st_mode) + " " + std::to_string(info.st_size) + " " + std::to_string(info.st_ino) +
+           " " + std::to_string(info.st_mtim.tv_nsec) + " " + std::to_string(files);
+}
+
+// Runs `prepare`, then a saver's load and save in a child process under a
+// 20-second alarm (a hang is a failure, and a lower privilege, a mount or a
+// limit stays with the child); `unprivileged` drops root first, since file
+// modes bind only then. The child's exit code: 0 with the load result, the
+// lightning read and the save result in `outcome`; 77 when the case cannot
+// be set up here; 80 when the file changed.
+int runSaverChild(const fs::path& file, const std::function<bool()>& prepare, bool unprivileged,
+                  std::vector<int>& outcome)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(20);
+        if (!prepare())
+            _exit(77);
+        if (unprivileged && geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(78);
+        const std::string before = snapshot(file);
+        SettingsStore store("Gyrelle Faults", settingDefaults);
+        const int result[3] = {store.load(), lightningOf(store), store.save()};
+        _exit(snapshot(file) != before ? 80 : write(pipeEnds[1], result, sizeof result) == sizeof result ? 0 : 79);
+    }
+    close(pipeEnds[1]);
+    int result[3] = {};
+    const bool got = read(pipeEnds[0], result, sizeof result) == sizeof result;
+    close(pipeEnds[0]);
+    outcome.assign(result, result + 3);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status) == 0 && !got ? -1 : WEXITSTATUS(status);
+}
+
+using RegistryFaults = RegistryFile;
+
+TEST_F(RegistryFaults, SaveThatCannotBeMadeLeavesTheFile)
+{
+    const fs::path at = file;
+    auto withModes = [at](mode_t fileMode, mode_t folderMode) {
+        return [=] {
+            writeFile(at, goodFile);
+            for (const fs::path& p : {at.parent_path().parent_path(), at.parent_path(), at})
+                ASSERT_TRUE(geteuid() != 0 || lchown(p.c_str(), nobody, nobody) == 0);
+            chmod(at.c_str(), fileMode);
+            chmod(at.parent_path().c_str(), folderMode);
+        };
+    };
+    // A full disk: a 32 KiB tmpfs in a private mount namespace, filled.
+    auto fillDisk = [at] {
+        if (unshare(CLONE_NEWNS) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            return false;
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        if (mount("tmpfs", at.parent_path().c_str(), "tmpfs", 0, "size=32k,mode=0700") != 0)
+            return false;
+        writeFile(at, goodFile);
+        std::ofstream(at.parent_path() / "filler", std::ios::binary) << std::string(64 << 10, 'x');
+        return readFile(at) == goodFile;
+    };
+    // The file size limit holds even for root.
+    auto limitFileSize = [] {
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {16, RLIM_INFINITY};
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> plant;
+        std::vector<int> outcome;  // load, lightning, save
+        bool unprivileged = false;
+        std::function<bool()> prepare = [] { return true; };
+    } cases[] = {
+        // A pipe hung the saver's start for ever: the open waited for a writer.
+        {"a named pipe", [at] { ASSERT_EQ(0, mkfifo(at.c_str(), 0600)); }, {-1, 30, -1}},
+        {"a link to a device", [at] { fs::create_symlink("/dev/zero", at); }, {-1, 30, -1}},
+        {"a link to a file without end", [at] { fs::create_symlink("/proc/self/pagemap", at); }, {-1, 30, -1}},
+        {"a 1 GiB file", [at] { writeFile(at, goodFile), fs::resize_file(at, 1 << 30); }, {-1, 30, -1}},
+        {"a folder", [at] { fs::create_directories(at / "inside"); }, {-1, 30, -1}},
+        {"a file at the folder's path", [at] { fs::remove_all(at.parent_path()), writeFile(at.parent_path(), ""); }, {-1, 30, -1}},
+        {"an unreadable file", withModes(0000, 0700), {-1, 30, -1}, true},
+        {"a read-only file", withModes(0444, 0700), {0, 75, -1}, true},
+        {"a read-only folder", withModes(0644, 0500), {0, 75, -1}, true},
+        {"a full disk", [] {}, {0, 75, -1}, false, fillDisk},
+        {"a file size limit", [at] { writeFile(at, goodFile); }, {0, 75, -1}, false, limitFileSize},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        chmod(folder.c_str(), 0700);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        c.plant();
+        std::vector<int> outcome;
+        const int code = runSaverChild(file, c.prepare, c.unprivileged, outcome);
+        if (code == 77)
+            continue;  // no private mount here
+        EXPECT_EQ(0, code);
+        EXPECT_EQ(c.outcome, outcome);
+    }
+}
+
+// Another program replaces the file (a new inode) while the saver runs: the
+// save keeps what is there now and adds the six values; nothing of the old
+// file comes back.
+TEST_F(RegistryFaults, FileReplacedWhileRunning)
+{
+    writeFile(file, goodFile);
+    SettingsStore store("Gyrelle Faults", settingDefaults);
+    EXPECT_EQ(75, lightningOf(store));
+    fs::remove(file);
+    writeFile(file, header + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\"Fresh\"=\"1\"\n\n");
+    ASSERT_EQ(0, store.save());
+    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\New]\n\"Fresh\"=\"1\"\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Faults]\n\"DirectionOfClouds\"=\"0\"\n"
+                       "\"IntensivityOfLightnings\"=\"75\"\n\"LightColor\"=\"138842\"\n\"Meteorites_ColorOfTile\"=\"16777215\"\n"
+                       "\"Meteorites_State\"=\"1\"\n\"ProperColor\"=\"16637612\"\n\n",
               readFile(file));
 }
 
-// Two handles open at once: closing the second must not undo the first,
-// as it would if each wrote back the file it read at open.
-TEST_F(RegistryFile, OverlappingHandlesKeepEachOthersWrites)
+// Links planted where others can write are never followed: one at the
+// temporary name, at the check when the key is created and at the write
+// when it is closed; one at the file's path is read through, and a save
+// puts a regular file of its own in its place.
+TEST_F(RegistryFaults, PlantedLinksAreNeverFollowed)
 {
-    HKEY first = nullptr;
-    HKEY second = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\One", first));
-    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\Two", second));
-    EXPECT_EQ(ERROR_SUCCESS, setText(first, "A", "1"));
-    EXPECT_EQ(ERROR_SUCCESS, setText(second, "B", "2"));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(first));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(second));
-    RegistryDocument document = parseRegistryText(readFile(file));
-    EXPECT_EQ(std::string("1", 2), dataOf(document, "HKEY_LOCAL_MACHINE\\Software\\One", "A"));
-    EXPECT_EQ(std::string("2", 2), dataOf(document, "HKEY_LOCAL_MACHINE\\Software\\Two", "B"));
-}
-
-// Where the folder cannot exist (its path is a file), the key is refused up
-// front and the store reports the failed save; nothing on disk changes.
-TEST_F(RegistryFile, UnwritableFolderRefusesKey)
-{
-    writeFile(root / "config" / "gyrelle", "not a folder");
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, createKey("Software\\Orvanti\\T", key));
-    EXPECT_EQ(nullptr, key);
-    SettingsStore store("T", settingDefaults);
-    EXPECT_EQ(-1, store.save());
-    EXPECT_EQ("not a folder", readFile(root / "config" / "gyrelle"));
-}
-
-// The registry path taken by a folder: refused, not read as empty and then
-// replaced.
-TEST_F(RegistryFile, UnreadableRegistryRefusesKey)
-{
-    fs::create_directories(file / "inside");
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, createKey("Software\\Orvanti\\T", key));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_QUERY_VALUE, &key));
-    EXPECT_TRUE(fs::is_directory(file / "inside"));
-}
-
-// A link planted at the temporary name must never be followed: not at the
-// check when the key is created, and not at the write when it is closed.
-TEST_F(RegistryFile, LinkAtTemporaryNameIsNeverFollowed)
-{
-    const std::string old = plantOldFile();
     const fs::path temp = registryTempPath(file.string());
     const fs::path victim = root / "victim";
+    writeFile(file, goodFile);
     writeFile(victim, "precious");
-
     fs::create_symlink(root / "created-through-link", temp);
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_ACCESS_DENIED, createKey("Software\\Orvanti\\T", key));
     EXPECT_FALSE(fs::exists(root / "created-through-link"));
     fs::remove(temp);
-
     ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\Orvanti\\T", key));
     EXPECT_EQ(ERROR_SUCCESS, setText(key, "LightColor", "1"));
     fs::create_symlink(victim, temp);
     EXPECT_NE(ERROR_SUCCESS, RegCloseKey(key));
     EXPECT_EQ("precious", readFile(victim));
-    EXPECT_EQ(old, readFile(file));
+    EXPECT_EQ(goodFile, readFile(file));
     EXPECT_TRUE(fs::is_symlink(temp));  // not ours to remove
-}
+    fs::remove(temp);
 
-// A write that fails half-way (here: the file size limit, which holds even
-// for root) leaves the old file byte for byte and no temporary behind, and
-// the store reports the save as failed.
-TEST_F(RegistryFile, FailedWriteKeepsOldFile)
-{
-    const std::string old = plantOldFile();
-    struct rlimit saved;
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
-    struct sigaction ignore = {};
-    struct sigaction previous = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\Orvanti\\T", key));
-    const std::vector<BYTE> big(100000, 0x5A);
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Big", 0, REG_BINARY, big.data(), static_cast<DWORD>(big.size())));
-    struct rlimit limit = saved;
-    limit.rlim_cur = 4096;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
-    const LSTATUS closed = RegCloseKey(key);
-    SettingsStore store("Gyrelle Test Limit", settingDefaults);
-    store.set("LightColor", 5);
-    limit.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const int saveResult = store.save();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
-
-    EXPECT_NE(ERROR_SUCCESS, closed);
-    EXPECT_EQ(-1, saveResult);
-    EXPECT_EQ(old, readFile(file));
-    EXPECT_EQ((std::vector<std::string>{"registry.reg"}), folderEntries());
-}
-
-// New files follow the umask; a rewrite keeps the permissions the user gave.
-TEST_F(RegistryFile, PermissionsFollowUmaskThenStay)
-{
-    const mode_t oldMask = umask(027);
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\T", key));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-    umask(oldMask);
-    struct stat info;
-    ASSERT_EQ(0, stat(file.c_str(), &info));
-    EXPECT_EQ(0640u, info.st_mode & 0777u);
-    ASSERT_EQ(0, stat(file.parent_path().c_str(), &info));
-    EXPECT_EQ(0u, info.st_mode & 0077u);
-
-    chmod(file.c_str(), 0600);
-    ASSERT_EQ(ERROR_SUCCESS, createKey("Software\\T", key));
-    EXPECT_EQ(ERROR_SUCCESS, setText(key, "A", "1"));
-    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-    ASSERT_EQ(0, stat(file.c_str(), &info));
-    EXPECT_EQ(0600u, info.st_mode & 0777u);
-}
-
-TEST_F(RegistryFile, DeleteKeyRemovesOnlyALeafKey)
-{
-    writeFile(file, header + "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"V\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software\\A\\B]\n\n"
-                             "[HKEY_LOCAL_MACHINE\\Software\\C]\n\n");
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\A"));
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "software\\a\\b"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\A\\B"));
-    EXPECT_EQ(header + "[HKEY_LOCAL_MACHINE\\Software\\A]\n\"V\"=\"1\"\n\n[HKEY_LOCAL_MACHINE\\Software\\C]\n\n",
-              readFile(file));
-}
-
-// Damaged files on disk read like damaged text: the good key still works.
-TEST_F(RegistryFile, DamagedFileStillServesGoodKey)
-{
-    std::string damaged = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n";
-    damaged += std::string("\x00\xFF\xFE[\\\"\n", 7);
-    damaged += "[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\T]\r\n\"IntensivityOfLightnings\"=\"75\"\r\n\"Bad\"=hex:zz\r\n";
-    writeFile(file, damaged);
-    SettingsStore store("T", settingDefaults);
-    EXPECT_EQ(0, store.load());
-    int32_t value = 0;
-    store.get("IntensivityOfLightnings", value);
-    EXPECT_EQ(75, value);
+    fs::rename(file, victim);
+    fs::create_symlink(victim, file);
+    SettingsStore store("Gyrelle Faults", settingDefaults);
+    EXPECT_EQ(75, lightningOf(store));
+    store.set("IntensivityOfLightnings", 9);
+    ASSERT_EQ(0, store.save());
+    EXPECT_EQ(goodFile, readFile(victim));
+    EXPECT_EQ(fs::file_type::regular, fs::symlink_status(file).type());
+    EXPECT_EQ(9, lightningOf(SettingsStore("Gyrelle Faults", settingDefaults)));
 }
 
 }  // namespace
