@@ -1,7 +1,7 @@
 // A recording fake of the platform subset the host, the scene and the
-// settings store call: windows, the message queue, timers, the cursor,
-// system information, modules and the registry. Tests set what the
-// "system" reports, run host code, and read back the calls it made.
+// settings store call: windows, the message queue, the cursor, system
+// information, modules and the registry. Tests set what the "system"
+// reports, run host code, and read back the calls it made.
 //
 // Window handles are plain numbers: the fake never dereferences them.
 // Windows made by CreateWindowExW count from 0x10000; other numbers are
@@ -28,30 +28,23 @@ struct FakeCall {
 };
 
 struct FakeCreatedWindow {
-    DWORD exStyle = 0;
-    std::wstring className;
+    DWORD exStyle;
     std::wstring title;
-    DWORD style = 0;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    HWND parent = nullptr;
-    HWND handle = nullptr;
+    DWORD style;
+    RECT place;  // x, y, width, height
+    HWND parent;
+    HWND handle;
 };
 
 struct FakePlatform {
     // ---- What the system reports --------------------------------------------
-    std::wstring commandLine;
     DWORD platformId = 2;  // VER_PLATFORM_WIN32_NT
-    bool versionFails = false;
     std::set<uintptr_t> existingWindows;  // other programs' windows
     HWND foregroundWindow = nullptr;
     RECT parentClient{0, 0, 320, 240};
     RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
     RECT screenClipBox{0, 0, 800, 600};
-    bool cursorFails = false;  // the cursor itself: fakeHost().cursor
-    DWORD tickCount = 1000;
+    DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
     bool powerStatusFails = false;
     HWND runningSaver = nullptr;  // what FindWindowW finds
@@ -63,6 +56,7 @@ struct FakePlatform {
     bool passwordCplPresent = false;
     bool verifierExported = true;
     std::deque<BOOL> verifierAnswers;  // one per check; none left: refused
+    std::function<void()> duringCheck;  // the verifier's dialog, while it runs
     bool mprPresent = false;
     // Modules of those names put beside the program by someone else, and
     // whether LoadLibraryExW knows LOAD_LIBRARY_SEARCH_SYSTEM32 (systems
@@ -93,10 +87,10 @@ struct FakePlatform {
     void record(const std::string& name, HWND window = nullptr, UINT message = 0, WPARAM wParam = 0,
                 LPARAM lParam = 0, const std::wstring& text = std::wstring());
     size_t count(const std::string& name) const;
-    // Messages posted (PostMessageW) with this id, in order.
-    std::vector<FakeCall> postsOf(UINT message) const;
-    // Index of the first call with this name at or after `from`, or -1.
-    long indexOf(const std::string& name, size_t from = 0) const;
+    // The calls with this name, in order.
+    std::vector<FakeCall> callsOf(const std::string& name) const;
+    // Index of the first call with this name, or -1.
+    long indexOf(const std::string& name) const;
 };
 
 FakePlatform& fake();
