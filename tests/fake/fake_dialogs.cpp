@@ -2,65 +2,49 @@
 #include "fake_dialogs.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
-constexpr uintptr_t kDialogBlock = 0x100000;
-constexpr uintptr_t kBrushBase = 0x7000000;
-
-struct FakeState {
-    FakeDialogs dialogs;
-    uintptr_t nextDialog = kDialogBlock;
-    uintptr_t nextBrush = kBrushBase;
-};
-
-FakeState& state() { static FakeState instance; return instance; }
-
-FakeDialogs& d() { return state().dialogs; }
+FakeDialogs& d()
+{
+    static FakeDialogs dialogs;
+    return dialogs;
+}
 
 HWND handleOf(uintptr_t value) { return reinterpret_cast<HWND>(value); }
+uintptr_t control(HWND dialog, int id) { return fakeHandleValue(GetDlgItem(dialog, id)); }
 
-INT_PTR runDialog(int templateId, HWND owner, DLGPROC proc, LPARAM param)
+INT_PTR runDialog(uintptr_t templateId, HWND owner, DLGPROC proc, LPARAM param)
 {
-    const uintptr_t value = state().nextDialog;
-    state().nextDialog += kDialogBlock;
-    d().dialogs[value] = FakeDialog{templateId, proc, owner, false, -1};
+    const uintptr_t value = d().nextDialog;
+    d().nextDialog += 0x100000;
+    d().dialogs[value] = FakeDialog{static_cast<int>(templateId), proc, owner, false, -1};
     d().openOrder.push_back(value);
-
-    HWND handle = handleOf(value);
-    proc(handle, WM_INITDIALOG, 0, param);
-    proc(handle, WM_SHOWWINDOW, TRUE, 0);
-    auto driver = d().drivers.find(templateId);
-    if (driver != d().drivers.end())
-        driver->second(handle);
-    // The map may have grown while the driver ran; look the dialog up again.
-    const FakeDialog& after = d().dialogs[value];
-    return after.ended ? after.result : -1;
+    proc(handleOf(value), WM_INITDIALOG, 0, param);
+    proc(handleOf(value), WM_SHOWWINDOW, TRUE, 0);
+    if (d().drivers.count(static_cast<int>(templateId)) != 0)
+        d().drivers[static_cast<int>(templateId)](handleOf(value));
+    return d().dialogs[value].result;
 }
 
 }  // namespace
 
 FakeDialogs& fakeDialogs() { return d(); }
-
-void resetFakeDialogs() { state() = FakeState{}; }
+void resetFakeDialogs() { d() = FakeDialogs{}; }
 
 INT_PTR fakeSendToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto it = d().dialogs.find(fakeHandleValue(dialog));
-    if (it == d().dialogs.end())
-        throw std::logic_error("message for a dialog the fake does not know");
-    return it->second.proc(dialog, message, wParam, lParam);
+    return d().dialogs.at(fakeHandleValue(dialog)).proc(dialog, message, wParam, lParam);
 }
 
 void fakeTypeInto(HWND dialog, int id, const std::string& text)
 {
-    HWND control = GetDlgItem(dialog, id);
-    d().itemText[fakeHandleValue(control)] = text;
-    fakeSendToDialog(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
+    d().itemText[control(dialog, id)] = text;
+    fakeSendToDialog(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), static_cast<LPARAM>(control(dialog, id)));
 }
 
 HWND fakeLastDialog() { return d().openOrder.empty() ? nullptr : handleOf(d().openOrder.back()); }
-
 const FakeDialog& fakeDialogState(HWND dialog) { return d().dialogs.at(fakeHandleValue(dialog)); }
 
 COLORREF fakePixel(HWND control, int x, int y)
@@ -72,36 +56,31 @@ COLORREF fakePixel(HWND control, int x, int y)
 
 // ---- The faked functions ---------------------------------------------------
 
-INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param)
+INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR name, HWND owner, DLGPROC proc, LPARAM param)
 {
-    return runDialog(static_cast<int>(reinterpret_cast<uintptr_t>(templateName)), owner, proc, param);
+    return runDialog(reinterpret_cast<uintptr_t>(name), owner, proc, param);
 }
 
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param)
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param)
 {
-    return runDialog(static_cast<int>(reinterpret_cast<uintptr_t>(templateName)), owner, proc, param);
+    return runDialog(reinterpret_cast<uintptr_t>(name), owner, proc, param);
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result)
 {
-    auto it = d().dialogs.find(fakeHandleValue(dialog));
-    if (it == d().dialogs.end())
-        return FALSE;
-    it->second.ended = true;
-    it->second.result = result;
+    FakeDialog& ended = d().dialogs.at(fakeHandleValue(dialog));
+    ended.ended = true;
+    ended.result = result;
     return TRUE;
 }
 
 HWND GetDlgItem(HWND dialog, int id) { return handleOf(fakeHandleValue(dialog) + static_cast<uintptr_t>(id & 0xFFFF)); }
-
 int GetDlgCtrlID(HWND control) { return static_cast<int>(fakeHandleValue(control) & 0xFFFF); }
 
+// Like an edit control, the new text notifies the dialog at once.
 BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL)
 {
-    const uintptr_t control = fakeHandleValue(GetDlgItem(dialog, id));
-    d().itemText[control] = std::to_string(value);
-    // Like an edit control, the new text notifies the dialog at once.
-    fakeSendToDialog(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), static_cast<LPARAM>(control));
+    fakeTypeInto(dialog, id, std::to_string(value));
     return TRUE;
 }
 
@@ -109,7 +88,7 @@ BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL)
 // other text reads as 0.
 UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL)
 {
-    const std::string& text = d().itemText[fakeHandleValue(GetDlgItem(dialog, id))];
+    const std::string& text = d().itemText[control(dialog, id)];
     const bool digits = !text.empty() && text.size() < 10 && text.find_first_not_of("0123456789") == std::string::npos;
     if (translated != nullptr)
         *translated = digits;
@@ -126,65 +105,41 @@ int SetScrollInfo(HWND control, int bar, LPCSCROLLINFO info, BOOL)
 {
     if (bar != SB_CTL)
         throw std::logic_error("SetScrollInfo: only SB_CTL is expected");
-    FakeScrollBar& s = d().scrollBars[fakeHandleValue(control)];
-    if (info->fMask & SIF_RANGE) {
-        s.min = info->nMin;
-        s.max = info->nMax;
-    }
-    if (info->fMask & SIF_PAGE)
-        s.page = info->nPage;
-    if (info->fMask & SIF_POS)
-        s.pos = info->nPos;
-    if (info->fMask & SIF_TRACKPOS)
-        s.trackPos = info->nTrackPos;
-    s.lastMask = info->fMask;
-    return s.pos;
+    return (d().scrollBars[fakeHandleValue(control)] = *info).nPos;
 }
 
+// Only a redrawn position shows: a move without redraw is a fault here.
 int SetScrollPos(HWND control, int bar, int position, BOOL redraw)
 {
-    // Only a redrawn position shows: a move without redraw is a fault here.
     if (bar != SB_CTL || !redraw)
         throw std::logic_error("SetScrollPos: only SB_CTL with redraw is expected");
-    FakeScrollBar& s = d().scrollBars[fakeHandleValue(control)];
-    const int previous = s.pos;
-    s.pos = position;
-    return previous;
+    return std::exchange(d().scrollBars[fakeHandleValue(control)].nPos, position);
 }
 
 HWND GetFocus() { return d().focus; }
-
-HWND SetFocus(HWND window)
-{
-    HWND previous = d().focus;
-    d().focus = window;
-    return previous;
-}
+HWND SetFocus(HWND window) { return std::exchange(d().focus, window); }
 
 BOOL GetWindowRect(HWND window, LPRECT rect)
 {
-    auto it = d().windowRects.find(fakeHandleValue(window));
-    if (it == d().windowRects.end())
-        return FALSE;
-    *rect = it->second;
-    return TRUE;
+    const auto it = d().windowRects.find(fakeHandleValue(window));
+    if (it != d().windowRects.end())
+        *rect = it->second;
+    return it != d().windowRects.end();
 }
 
 BOOL RedrawWindow(HWND window, const RECT*, HRGN, UINT flags)
 {
     if (flags != RDW_INVALIDATE)
         throw std::logic_error("RedrawWindow: only RDW_INVALIDATE is expected");
-    ++d().redraws[fakeHandleValue(window)];
-    return TRUE;
+    return ++d().redraws[fakeHandleValue(window)] > 0;
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) { return TRUE; }
 
 HBRUSH CreateSolidBrush(COLORREF colour)
 {
-    const uintptr_t value = state().nextBrush++;
-    d().liveBrushes[value] = colour;
-    return reinterpret_cast<HBRUSH>(value);
+    d().liveBrushes[d().nextBrush] = colour;
+    return reinterpret_cast<HBRUSH>(d().nextBrush++);
 }
 
 BOOL DeleteObject(HGDIOBJ object)
@@ -201,19 +156,15 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour)
     const RECT client = d().clientRects[fakeHandleValue(dc)];
     if (x < 0 || y < 0 || x >= client.right || y >= client.bottom)
         return static_cast<COLORREF>(-1);
-    d().pixels[fakeHandleValue(dc)][{x, y}] = colour;
-    return colour;
+    return d().pixels[fakeHandleValue(dc)][{x, y}] = colour;
 }
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush)
 {
-    auto it = d().liveBrushes.find(fakeHandleValue(brush));
-    if (it == d().liveBrushes.end())
-        throw std::logic_error("FillRect with a brush that is not alive");
     const RECT client = d().clientRects[fakeHandleValue(dc)];
     if (rect->left > 0 || rect->top > 0 || rect->right < client.right || rect->bottom < client.bottom)
         throw std::logic_error("FillRect short of the client area");
-    d().fills[fakeHandleValue(dc)].push_back(it->second);
+    d().fills[fakeHandleValue(dc)].push_back(d().liveBrushes.at(fakeHandleValue(brush)));
     return 1;
 }
 

@@ -19,20 +19,11 @@
 #include <vector>
 
 struct FakeDialog {
-    int templateId = 0;
-    DLGPROC proc = nullptr;
-    HWND owner = nullptr;
-    bool ended = false;
-    INT_PTR result = -1;
-};
-
-struct FakeScrollBar {
-    int min = 0;
-    int max = 0;
-    UINT page = 0;
-    int pos = 0;
-    int trackPos = 0;
-    UINT lastMask = 0;
+    int templateId;
+    DLGPROC proc;
+    HWND owner;
+    bool ended;
+    INT_PTR result;  // what the procedure gave EndDialog
 };
 
 struct FakeDialogs {
@@ -43,17 +34,22 @@ struct FakeDialogs {
     // The test plays the user of a template from here.
     std::map<int, std::function<void(HWND)>> drivers;
 
-    std::map<uintptr_t, std::string> itemText;  // by control handle
-    std::map<uintptr_t, int> checkedRadio;      // by dialog + first id of the range
-    std::map<uintptr_t, FakeScrollBar> scrollBars;
-    std::map<uintptr_t, std::map<std::pair<int, int>, COLORREF>> pixels;  // by control, then (x, y)
-    std::map<uintptr_t, std::vector<COLORREF>> fills;  // FillRect colours, by control
-    std::map<uintptr_t, RECT> clientRects;       // by control handle
-    std::map<uintptr_t, RECT> windowRects;       // screen rectangles, by control handle
-    std::map<uintptr_t, int> redraws;            // RedrawWindow calls by handle
+    // By control handle: text, the last SetScrollInfo (its position moved
+    // by SetScrollPos), pixels by (x, y), FillRect colours in order, the
+    // client size and the rectangle on the screen.
+    std::map<uintptr_t, std::string> itemText;
+    std::map<uintptr_t, SCROLLINFO> scrollBars;
+    std::map<uintptr_t, std::map<std::pair<int, int>, COLORREF>> pixels;
+    std::map<uintptr_t, std::vector<COLORREF>> fills;
+    std::map<uintptr_t, RECT> clientRects;
+    std::map<uintptr_t, RECT> windowRects;
+    std::map<uintptr_t, int> checkedRadio;  // by dialog + first id of the range
+    std::map<uintptr_t, int> redraws;       // RedrawWindow calls by handle
     std::map<uintptr_t, COLORREF> liveBrushes;
     int openContexts = 0;  // GetDC not yet released
     HWND focus = nullptr;
+    uintptr_t nextDialog = 0x100000;
+    uintptr_t nextBrush = 0x7000000;
 };
 
 FakeDialogs& fakeDialogs();
@@ -65,7 +61,7 @@ INT_PTR fakeSendToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 // The user types `text` into an edit control: the text changes, then
 // EN_CHANGE reaches the dialog.
 void fakeTypeInto(HWND dialog, int id, const std::string& text);
-// The dialog opened most recently.
+// The dialog opened most recently, and what became of a dialog.
 HWND fakeLastDialog();
 const FakeDialog& fakeDialogState(HWND dialog);
 // What SetPixel left at (x, y) of a control, or kUnset.

@@ -20,11 +20,7 @@ constexpr int kBlue = 1004;
 
 class ColorPicker : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetFakeDialogs();
-        resetFakeHost();
-    }
+    void SetUp() override { resetFakeDialogs(); resetFakeHost(); }
 
     // Opens the picker on red/green/blue bytes, owned by window 0x42, with
     // `user` as the user.
@@ -81,18 +77,12 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
         paint(picker);
         HWND field = GetDlgItem(picker, kField);
         HWND bar = GetDlgItem(picker, kBar);
-        const struct {
-            HWND control;
-            int x, y;
-            COLORREF colour;
-        } pixels[] = {
-            {field, 0, 0, 0xFFFFFF},  // saturation 0, value 1
-            {field, 6, 5, 0x404080},  // saturation 0.5, value 0.5
-            {field, 9, 0, 0x000000},  {field, 11, 2, 0x000000},  // the diamond: black at 3
-            {field, 8, 0, 0xFFFFFF},  {field, 10, 2, 0xFFFFFF},  // and white at 4
-            {bar, 0, 0, 0x000000},    {bar, 5, 0, 0xFFFFFF},     // the hue mark on row 0
-            {bar, 1, 0, 0xFFFFFF},    // a narrow bar: the later white wins
-            {bar, 3, 5, 0xFFFF00},    // hue 0.5: cyan
+        const struct { HWND control; int x, y; COLORREF colour; } pixels[] = {
+            // Saturation 0 and value 1; both 0.5; the diamond, black at 3 and white at 4.
+            {field, 0, 0, 0xFFFFFF}, {field, 6, 5, 0x404080}, {field, 9, 0, 0x000000}, {field, 11, 2, 0x000000},
+            {field, 8, 0, 0xFFFFFF}, {field, 10, 2, 0xFFFFFF},
+            // The hue mark on row 0 (a narrow bar: the later white wins); hue 0.5 is cyan.
+            {bar, 0, 0, 0x000000}, {bar, 5, 0, 0xFFFFFF}, {bar, 1, 0, 0xFFFFFF}, {bar, 3, 5, 0xFFFF00},
         };
         for (const auto& p : pixels)
             EXPECT_EQ(fakePixel(p.control, p.x, p.y), p.colour) << p.x << "," << p.y;
@@ -112,22 +102,14 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
 // handled.
 TEST_F(ColorPicker, EveryCommandConfirmsAndOnlyTheCloseBoxCancels)
 {
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        INT_PTR handled;
-        bool confirmed;
-    } cases[] = {
-        {WM_COMMAND, MAKEWPARAM(1001, 0), TRUE, true},
-        {WM_COMMAND, MAKEWPARAM(IDOK, 0), TRUE, true},
-        {WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), TRUE, true},
-        {WM_CLOSE, 0, TRUE, false},
+    const struct { UINT message; WPARAM wParam; INT_PTR handled; bool confirmed; } cases[] = {
+        {WM_COMMAND, MAKEWPARAM(1001, 0), TRUE, true}, {WM_COMMAND, MAKEWPARAM(IDOK, 0), TRUE, true},
+        {WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), TRUE, true}, {WM_CLOSE, 0, TRUE, false},
         {WM_COMMAND, MAKEWPARAM(kRed, BN_SETFOCUS), FALSE, false},
         {WM_COMMAND, MAKEWPARAM(kRed, BN_DOUBLECLICKED), FALSE, false},
         {WM_COMMAND, MAKEWPARAM(kRed, 0x0100 /* EN_SETFOCUS */), FALSE, false},
         {WM_COMMAND, MAKEWPARAM(kRed, 0x0400 /* EN_UPDATE */), FALSE, false},
-        {WM_INITDIALOG, 0, FALSE, false},
-        {WM_MOUSEMOVE, 0, FALSE, false},
+        {WM_INITDIALOG, 0, FALSE, false}, {WM_MOUSEMOVE, 0, FALSE, false},
     };
     for (const auto& c : cases) {
         const bool confirmed = pick(0, 0, 255, [&](HWND picker) {

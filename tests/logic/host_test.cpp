@@ -58,54 +58,29 @@ protected:
 
 // ---- Command line -------------------------------------------------------------
 
-enum class Mode { Settings, FullScreen, Preview, Password, Nothing };
+enum Mode { Settings, Saver, Preview, Password, None };
 
 // Guards the whole switch grammar: separators, case, the colon only after
 // C, blanks only after P/L/A, numbers that are no window, and A only on
 // the legacy platform (the one whose version query reports platform 1).
 TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
 {
-    const struct {
-        const wchar_t* tail;
-        DWORD platform;
-        Mode mode;
-        uintptr_t window;  // the dialog's owner, the preview's parent, the password's owner
-        int exitCode;
-    } cases[] = {
-        {L"", 2, Mode::Settings, 0, 1},
-        {L" - / ", 2, Mode::Settings, 0, 1},
-        {L"/s", 2, Mode::FullScreen, 0, 0},
-        {L"-S", 2, Mode::FullScreen, 0, 0},
-        {L" /s", 2, Mode::FullScreen, 0, 0},
-        {L"//s", 2, Mode::FullScreen, 0, 0},
-        {L"s", 2, Mode::FullScreen, 0, 0},
-        {L"/S other words", 2, Mode::FullScreen, 0, 0},
-        {L"/c:0", 2, Mode::Settings, 0x777, 1},
-        {L"/c", 2, Mode::Settings, 0x777, 1},
-        {L"/c 1234", 2, Mode::Settings, 0x777, 1},
-        {L"/c:999", 2, Mode::Settings, 0x777, 1},
-        {L"/c:1234", 2, Mode::Settings, 1234, 1},
-        {L"-C:1234 more", 2, Mode::Settings, 1234, 1},
-        {L"/p 1234", 2, Mode::Preview, 1234, 0},
-        {L"/l 1234", 2, Mode::Preview, 1234, 0},
-        {L"/P1234", 2, Mode::Preview, 1234, 0},
-        {L"-L   1234 trailing", 2, Mode::Preview, 1234, 0},
-        {L"/p 1234x", 2, Mode::Preview, 1234, 0},
-        {L"/p", 2, Mode::Nothing, 0, -1},
-        {L"/p 0", 2, Mode::Nothing, 0, -1},
-        {L"/p x", 2, Mode::Nothing, 0, -1},
-        {L"/p:1234", 2, Mode::Nothing, 0, -1},
-        {L"/p -1234", 2, Mode::Nothing, 0, -1},
-        {L"/p 999", 2, Mode::Nothing, 0, -1},
-        {L"/p 99999999999", 2, Mode::Nothing, 0, -1},  // wraps to 1215752191, no window
-        {L"/x", 2, Mode::Nothing, 0, -1},
-        {L"x/s", 2, Mode::Nothing, 0, -1},
-        {L"/a 1234", 2, Mode::Nothing, 0, -1},
-        {L"/a 1234", 0, Mode::Nothing, 0, -1},
-        {L"/a 1234", 1, Mode::Password, 1234, 0},
-        {L"/a1234", 1, Mode::Password, 1234, 0},
-        {L"/a", 1, Mode::Password, 0x777, 0},
-        {L"/a:1234", 1, Mode::Password, 0x777, 0},
+    // The window is the dialog's owner, the preview's parent or the
+    // password's owner; 0x777 is the one in front.
+    const struct { const wchar_t* tail; DWORD platform; Mode mode; uintptr_t window; int exitCode; } cases[] = {
+        {L"", 2, Settings, 0, 1},           {L" - / ", 2, Settings, 0, 1},      {L"/s", 2, Saver, 0, 0},
+        {L"-S", 2, Saver, 0, 0},            {L" /s", 2, Saver, 0, 0},           {L"//s", 2, Saver, 0, 0},
+        {L"s", 2, Saver, 0, 0},             {L"/S other words", 2, Saver, 0, 0}, {L"/c:0", 2, Settings, 0x777, 1},
+        {L"/c", 2, Settings, 0x777, 1},     {L"/c 1234", 2, Settings, 0x777, 1}, {L"/c:999", 2, Settings, 0x777, 1},
+        {L"/c:1234", 2, Settings, 1234, 1}, {L"-C:1234 more", 2, Settings, 1234, 1},
+        {L"/p 1234", 2, Preview, 1234, 0},  {L"/l 1234", 2, Preview, 1234, 0},  {L"/P1234", 2, Preview, 1234, 0},
+        {L"-L   1234 trailing", 2, Preview, 1234, 0}, {L"/p 1234x", 2, Preview, 1234, 0}, {L"/p", 2, None, 0, -1},
+        {L"/p 0", 2, None, 0, -1},          {L"/p x", 2, None, 0, -1},          {L"/p:1234", 2, None, 0, -1},
+        {L"/p -1234", 2, None, 0, -1},      {L"/p 999", 2, None, 0, -1},
+        {L"/p 99999999999", 2, None, 0, -1},  // wraps to 1215752191, no window
+        {L"/x", 2, None, 0, -1},            {L"x/s", 2, None, 0, -1},           {L"/a 1234", 2, None, 0, -1},
+        {L"/a 1234", 0, None, 0, -1},       {L"/a 1234", 1, Password, 1234, 0}, {L"/a1234", 1, Password, 1234, 0},
+        {L"/a", 1, Password, 0x777, 0},     {L"/a:1234", 1, Password, 0x777, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("tail \"") + std::string(c.tail, c.tail + wcslen(c.tail)) + "\"");
@@ -118,52 +93,38 @@ TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
         EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), c.tail), c.exitCode);
 
         EXPECT_EQ(hostState().instance, fakeOwnModule());
-        EXPECT_EQ(fakeDialogs().openOrder.size(), c.mode == Mode::Settings ? 1u : 0u);
-        EXPECT_EQ(fake().created.size(), (c.mode == Mode::FullScreen || c.mode == Mode::Preview) ? 1u : 0u);
+        EXPECT_EQ(fakeDialogs().openOrder.size(), c.mode == Settings ? 1u : 0u);
+        EXPECT_EQ(fake().created.size(), (c.mode == Saver || c.mode == Preview) ? 1u : 0u);
         EXPECT_FALSE(fake().loopStarved);
         const auto passwords = fake().callsOf("PwdChangePasswordW");
-        ASSERT_EQ(passwords.size(), c.mode == Mode::Password ? 1u : 0u);
-        if (c.mode == Mode::Settings) {
+        ASSERT_EQ(passwords.size(), c.mode == Password ? 1u : 0u);
+        if (c.mode == Settings) {
             EXPECT_EQ(fakeDialogState(fakeLastDialog()).templateId, 2003);
             EXPECT_EQ(fakeDialogState(fakeLastDialog()).owner, fakeWindow(c.window));
-        } else if (c.mode == Mode::Password) {
-            EXPECT_EQ(passwords[0].window, fakeWindow(c.window));
-            EXPECT_EQ(passwords[0].text, L"SCRSAVE");
-        } else if (c.mode != Mode::Nothing) {
+        } else if (c.mode == Password) {
+            EXPECT_EQ(std::make_tuple(passwords[0].window, passwords[0].text), std::make_tuple(fakeWindow(c.window), std::wstring(L"SCRSAVE")));
+        } else if (c.mode != None) {
             EXPECT_EQ(fake().created[0].parent, fakeWindow(c.window));
         }
     }
 }
 
-TEST_F(HostTest, NumbersParseDecimalDigitsOnlyAndWrap)
+// Guards the two small readers: a window number is leading decimal digits
+// only, wrapping at 32 bits; the program name is skipped, quoted or not,
+// with the blanks after it.
+TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
 {
-    const struct {
-        const wchar_t* text;
-        uint32_t value;
-    } cases[] = {
+    const struct { const wchar_t* text; uint32_t value; } numbers[] = {
         {L"", 0}, {L"x12", 0}, {L" 12", 0}, {L"-12", 0}, {L"+12", 0}, {L"1234 56", 1234}, {L"007", 7},
         {L"4294967295", 4294967295u}, {L"4294967296", 0}, {L"99999999999", 1215752191u},
     };
-    for (const auto& c : cases)
+    for (const auto& c : numbers)
         EXPECT_EQ(parseDecimalHandle(c.text), c.value) << std::string(c.text, c.text + wcslen(c.text));
-}
-
-TEST_F(HostTest, ProgramNameIsSkippedQuotedOrNot)
-{
-    const struct {
-        const wchar_t* line;
-        const wchar_t* tail;
-    } cases[] = {
-        {L"\"C:\\Program Files\\Gyrelle.scr\" /s", L"/s"},
-        {L"Gyrelle.scr /p 1234", L"/p 1234"},
-        {L"Gyrelle.scr", L""},
-        {L"\"unterminated /s", L""},
-        {L"\"a b\"/c:5", L"/c:5"},
-        {L"\"\" \t /s", L"/s"},
-        {L"   /s", L"/s"},  // no name at all: blanks, then the tail
-        {L"", L""},
+    const struct { const wchar_t* line; const wchar_t* tail; } lines[] = {
+        {L"\"C:\\Program Files\\Gyrelle.scr\" /s", L"/s"}, {L"Gyrelle.scr /p 1234", L"/p 1234"}, {L"Gyrelle.scr", L""},
+        {L"\"unterminated /s", L""}, {L"\"a b\"/c:5", L"/c:5"}, {L"\"\" \t /s", L"/s"}, {L"   /s", L"/s"}, {L"", L""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : lines)
         EXPECT_EQ(std::wstring(skipProgramName(c.line)), std::wstring(c.tail));
 }
 
@@ -176,32 +137,23 @@ TEST_F(HostTest, FaultInAModeLowersTheRunningFlag)
     dispatchCommandLine(fakeOwnModule(), L"/s");
     const auto flags = fake().callsOf("SystemParametersInfoW");
     ASSERT_EQ(flags.size(), 1u);
-    EXPECT_EQ(flags[0].message, static_cast<UINT>(SPI_SCREENSAVERRUNNING));
-    EXPECT_EQ(flags[0].wParam, static_cast<WPARAM>(FALSE));
+    EXPECT_EQ(std::make_tuple(flags[0].message, flags[0].wParam), std::make_tuple(UINT(SPI_SCREENSAVERRUNNING), WPARAM(FALSE)));
 }
 
 // ---- Saver window ----------------------------------------------------------------
 
 // Guards each mode's window: the virtual screen (or the screen's clip box
 // where a metric is 0), the preview filling its parent, styles, title,
-// class; a full-screen saver comes to the front and hides the cursor, a
-// preview does neither and never looks for a running saver.
+// class; a full-screen saver comes to the front after it is made and hides
+// the cursor, a preview does neither and never looks for a running saver.
 TEST_F(HostTest, EachModeMakesItsWindow)
 {
-    const DWORD fullStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    const struct {
-        HWND parent;
-        RECT screen;
-        RECT place;
-        DWORD style;
-        DWORD exStyle;
-        const wchar_t* title;
-    } cases[] = {
-        {nullptr, {-1280, -200, 2560, 1224}, {-1280, -200, 2560, 1224}, fullStyle, WS_EX_TOPMOST, L"Screen Saver"},
-        {nullptr, {5, 5, 0, 1024}, {10, 20, 800, 600}, fullStyle, WS_EX_TOPMOST, L"Screen Saver"},
-        {nullptr, {5, 5, 1280, 0}, {10, 20, 800, 600}, fullStyle, WS_EX_TOPMOST, L"Screen Saver"},
-        {fakeWindow(1234), {5, 5, 1280, 1024}, {0, 0, 152, 112}, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-         L"Preview"},
+    const DWORD full = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    const struct { HWND parent; RECT screen; RECT place; DWORD style; DWORD exStyle; const wchar_t* title; } cases[] = {
+        {nullptr, {-1280, -200, 2560, 1224}, {-1280, -200, 2560, 1224}, full, WS_EX_TOPMOST, L"Screen Saver"},
+        {nullptr, {5, 5, 0, 1024}, {10, 20, 800, 600}, full, WS_EX_TOPMOST, L"Screen Saver"},
+        {nullptr, {5, 5, 1280, 0}, {10, 20, 800, 600}, full, WS_EX_TOPMOST, L"Screen Saver"},
+        {fakeWindow(1234), {5, 5, 1280, 1024}, {0, 0, 152, 112}, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, L"Preview"},
     };
     auto tuple = [](const RECT& r) { return std::make_tuple(r.left, r.top, r.right, r.bottom); };
     for (const auto& c : cases) {
@@ -220,13 +172,10 @@ TEST_F(HostTest, EachModeMakesItsWindow)
         EXPECT_EQ(windowClass.message, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
         for (const FakeCall& clip : fake().callsOf("GetClipBox"))
             EXPECT_EQ(clip.wParam, 0u);  // the screen's context
-        const bool full = c.parent == nullptr;
-        EXPECT_EQ(fake().count("FindWindowW"), full ? 1u : 0u);
-        EXPECT_EQ(fake().count("SetCursor") > 0, full);
-        EXPECT_EQ(fake().count("SetForegroundWindow"), full ? 1u : 0u);
-        if (full) {
-            EXPECT_GT(fake().indexOf("SetForegroundWindow"), fake().indexOf("CreateWindowExW"));
-        }
+        const bool fullScreen = c.parent == nullptr;
+        EXPECT_EQ(fake().count("FindWindowW"), fullScreen ? 1u : 0u);
+        EXPECT_EQ(fake().count("SetCursor") > 0, fullScreen);
+        EXPECT_EQ(fake().indexOf("SetForegroundWindow") > fake().indexOf("CreateWindowExW"), fullScreen);
     }
 }
 
@@ -262,18 +211,37 @@ TEST_F(HostTest, NoOpenGLEndsWithMinusOneAndNoWindowWithZero)
     EXPECT_EQ(fake().count("GetMessageW"), 0u);
 }
 
-// The whole run: a key press goes through the loop, ends the saver, and
-// the window's end posts the quit message with 0.
-TEST_F(HostTest, KeyThroughTheLoopEndsTheSaverWithZero)
+// The whole run on both platforms: a click goes through the loop and ends
+// the saver with 0, the scene released once. On the legacy platform the
+// saver-running flag is raised while it runs, the click asks for the
+// password, the verifier is released after the window and the flag goes
+// down; elsewhere no registry, module, flag or AutoPlay step runs.
+TEST_F(HostTest, WholeRunOnBothPlatforms)
 {
-    fake().onIdle = [] {
-        if (fake().count("DestroyWindow") == 0)
-            PostMessageW(fake().created.at(0).handle, WM_KEYDOWN, 'A', 0);
-    };
-    EXPECT_EQ(runSaverWindow(nullptr), 0);
-    EXPECT_EQ(fake().count("DestroyWindow"), 1u);
-    EXPECT_EQ(fake().count("wglDeleteContext"), 1u);  // the scene released once
-    EXPECT_FALSE(fake().loopStarved);
+    for (DWORD platform : {2, 1}) {
+        reset();
+        fake().platformId = platform;
+        fake().usePasswordValue = {1, 0, 0, 0};
+        fake().passwordCplPresent = true;
+        fake().verifierAnswers = {TRUE};
+        fake().onIdle = [] {
+            if (fake().count("DestroyWindow") == 0)
+                PostMessageW(fake().created.at(0).handle, WM_RBUTTONDOWN, 0, 0);
+        };
+        EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/s"), 0);
+        EXPECT_EQ(fake().count("DestroyWindow"), 1u);
+        EXPECT_EQ(fake().count("wglDeleteContext"), 1u);
+        EXPECT_FALSE(fake().loopStarved);
+        const bool legacy = platform == 1;
+        EXPECT_EQ(fake().verifierCalls, legacy ? 1 : 0);
+        for (const char* step : {"RegOpenKeyExW", "LoadLibraryExW", "RegisterWindowMessageW"})
+            EXPECT_EQ(fake().count(step), legacy ? 1u : 0u) << step;
+        std::vector<WPARAM> flags;
+        for (const FakeCall& call : fake().callsOf("SystemParametersInfoW"))
+            flags.push_back(call.wParam);
+        EXPECT_EQ(flags, legacy ? (std::vector<WPARAM>{TRUE, FALSE}) : std::vector<WPARAM>());
+        EXPECT_EQ(fake().indexOf("FreeLibrary") > fake().indexOf("DestroyWindow"), legacy);
+    }
 }
 
 // ---- Ending on input ---------------------------------------------------------------
@@ -281,34 +249,34 @@ TEST_F(HostTest, KeyThroughTheLoopEndsTheSaverWithZero)
 enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
 
 // Guards the end-on-input and routing table: every key and button press
-// ends, never the wheel, releases or double clicks; another application
-// becoming active ends; the power events end by their table; window
-// switching and a nested saver start are swallowed, the monitor going off
-// ends (commands compared whole); the cursor is hidden when shown, painted
-// or asked for; the title never changes. In a preview nothing ends and the
-// cursor is never hidden.
+// ends, never the wheel, releases or double clicks; mouse travel ends when
+// |dx| + |dy| exceeds 4 from where the cursor stood at creation; another
+// application becoming active ends; the power events end by their table;
+// window switching and a nested saver start are swallowed, the monitor
+// going off ends (commands compared whole); the cursor is hidden when
+// shown, painted or asked for; the title never changes. In a preview
+// nothing ends and the cursor is never hidden.
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
-    struct Row {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        int expected;
-    };
+    struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0}; };
+    const int E = Ends | Default;
     std::vector<Row> rows = {
-        {WM_KEYDOWN, 'A', 0, Ends | Default}, {WM_SYSKEYDOWN, 0, 0, Ends | Default},
-        {WM_LBUTTONDOWN, 0, 0, Ends | Default}, {WM_RBUTTONDOWN, 0, 0, Ends | Default},
-        {WM_MBUTTONDOWN, 0, 0, Ends | Default}, {WM_KEYUP, 'A', 0, Default}, {WM_SYSKEYUP, 0, 0, Default},
+        {WM_KEYDOWN, 'A', 0, E}, {WM_SYSKEYDOWN, 0, 0, E}, {WM_LBUTTONDOWN, 0, 0, E}, {WM_RBUTTONDOWN, 0, 0, E},
+        {WM_MBUTTONDOWN, 0, 0, E}, {WM_KEYUP, 'A', 0, Default}, {WM_SYSKEYUP, 0, 0, Default},
         {WM_CHAR, 'a', 0, Default}, {WM_LBUTTONUP, 0, 0, Default}, {WM_RBUTTONUP, 0, 0, Default},
         {WM_MBUTTONUP, 0, 0, Default}, {WM_LBUTTONDBLCLK, 0, 0, Default}, {WM_MOUSEWHEEL, 120, 0, Default},
         {WM_MOUSEHWHEEL, 120, 0, Default}, {WM_XBUTTONDOWN, 0, 0, Default},
-        {WM_ACTIVATEAPP, 1, 0, Default}, {WM_ACTIVATEAPP, 0, 0, Ends | Default},
-        {WM_POWER, 1, 0, Default}, {WM_POWER, PWR_CRITICALRESUME, 0, Ends | Default},
+        {WM_MOUSEMOVE, 0, 0, Default, {0, 0}}, {WM_MOUSEMOVE, 0, 0, Default, {3, 1}},
+        {WM_MOUSEMOVE, 0, 0, Default, {-3, -1}}, {WM_MOUSEMOVE, 0, 0, Default, {4, 0}},
+        {WM_MOUSEMOVE, 0, 0, Default, {0, -4}}, {WM_MOUSEMOVE, 0, 0, E, {3, 2}}, {WM_MOUSEMOVE, 0, 0, E, {-3, 2}},
+        {WM_MOUSEMOVE, 0, 0, E, {5, 0}}, {WM_MOUSEMOVE, 0, 0, E, {0, -5}}, {WM_MOUSEMOVE, 0, 0, E, {-100000, 0}},
+        {WM_ACTIVATEAPP, 1, 0, Default}, {WM_ACTIVATEAPP, 0, 0, E},
+        {WM_POWER, 1, 0, Default}, {WM_POWER, PWR_CRITICALRESUME, 0, E},
         {WM_SYSCOMMAND, SC_NEXTWINDOW, 0, 0}, {WM_SYSCOMMAND, SC_PREVWINDOW, 0, 0},
-        {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0}, {WM_SYSCOMMAND, SC_MONITORPOWER, 0, Ends | Default},
+        {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0}, {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E},
         {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, Default}, {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, Default},
-        {WM_SYSCOMMAND, SC_CLOSE, 0, Default},
-        {WM_SHOWWINDOW, 0, 0, Default}, {WM_SHOWWINDOW, 1, 0, Hides | Default}, {WM_PAINT, 0, 0, Hides | Default},
+        {WM_SYSCOMMAND, SC_CLOSE, 0, Default}, {WM_SHOWWINDOW, 0, 0, Default},
+        {WM_SHOWWINDOW, 1, 0, Hides | Default}, {WM_PAINT, 0, 0, Hides | Default},
         {WM_SETCURSOR, 0, 0, Hides | ReturnsOne}, {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, Default},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
@@ -318,16 +286,18 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         for (LPARAM flags : {LPARAM(0), LPARAM(PBTF_APMRESUMEFROMFAILURE)}) {
             const bool resume = event == 6 || event == 7 || event == 8 || event == 18;
             const bool ends = event != PBT_APMPOWERSTATUSCHANGE && !(resume && flags != 0);
-            rows.push_back({WM_POWERBROADCAST, event, flags, (ends ? Ends : 0) | Default});
+            rows.push_back({WM_POWERBROADCAST, event, flags, ends ? E : Default, {0, 0}});
         }
     }
     for (const Row& row : rows) {
         for (bool preview : {false, true}) {
             SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << row.message << " wParam 0x" << row.wParam
-                                            << " lParam " << row.lParam << (preview ? " in preview" : ""));
+                                            << " lParam " << row.lParam << std::dec << " cursor " << row.cursor.x
+                                            << "," << row.cursor.y << (preview ? " in preview" : ""));
             reset();
             createSaver(preview);
             hostState().lastAcLineStatus = 1;
+            fakeHost().cursor = row.cursor;
             const size_t hides = fake().count("SetCursor");
             const size_t defaults = fake().count("DefWindowProcW");
             const LRESULT result = saverWindowProc(window_, row.message, row.wParam, row.lParam);
@@ -341,35 +311,18 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
     }
 }
 
-// Guards the travel rule: |dx| + |dy| must exceed 4, measured from where
-// the cursor stood when the window was made; a move that does not end the
-// saver leaves the reference where it was, one that does moves it.
-TEST_F(HostTest, MouseTravelAboveFourPixelsEnds)
+// Guards the reference of the travel rule: a move that does not end the
+// saver leaves it where it was (creeping two pixels at a time ends), one
+// that does moves it.
+TEST_F(HostTest, CreepingMouseEndsTheSaver)
 {
-    const struct {
-        LONG dx;
-        LONG dy;
-        bool ends;
-    } cases[] = {{0, 0, false}, {3, 1, false}, {-3, -1, false}, {4, 0, false}, {0, -4, false},
-                 {3, 2, true},  {-3, 2, true}, {5, 0, true},    {0, -5, true}, {-100000, 0, true}};
-    for (const auto& c : cases) {
-        reset();
-        fakeHost().cursor = POINT{500, 400};
-        createSaver();
-        fakeHost().cursor = POINT{500 + c.dx, 400 + c.dy};
-        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
-        EXPECT_EQ(closesPosted(), c.ends ? 1u : 0u) << c.dx << "," << c.dy;
-    }
-    // Creeping two pixels at a time: each step is small, the sum is not.
-    reset();
-    fakeHost().cursor = POINT{500, 400};
     createSaver();
-    for (LONG x : {502, 504, 505}) {
-        fakeHost().cursor = POINT{x, 400};
+    for (LONG x : {2, 4, 5}) {
+        fakeHost().cursor = POINT{x, 0};
         saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
     }
     EXPECT_EQ(closesPosted(), 1u);
-    EXPECT_EQ(hostState().referenceCursor.x, 505);
+    EXPECT_EQ(hostState().referenceCursor.x, 5);
 }
 
 // Guards the AC rule: the state is read at the start, only a change of the
@@ -383,12 +336,8 @@ TEST_F(HostTest, PowerStatusChangeEndsOnlyWhenTheAcStateChanges)
     reset();
     createSaver();
     hostState().lastAcLineStatus = 1;
-    const struct {
-        BYTE status;
-        bool fails;
-        size_t closes;
-        BYTE stored;
-    } steps[] = {{1, false, 0, 1}, {0, false, 1, 0}, {0, false, 1, 0}, {0, true, 2, 255}, {0, true, 2, 255}};
+    const struct { BYTE status; bool fails; size_t closes; BYTE stored; } steps[] = {
+        {1, false, 0, 1}, {0, false, 1, 0}, {0, false, 1, 0}, {0, true, 2, 255}, {0, true, 2, 255}};
     for (const auto& step : steps) {
         fake().acLineStatus = step.status;
         fake().powerStatusFails = step.fails;
@@ -412,11 +361,14 @@ TEST_F(HostTest, PreviewPassesHelpToItsParent)
     EXPECT_EQ(posts[1].message, static_cast<UINT>(WM_CONTEXTMENU));
 }
 
-// Guards the frame tick (the time slice given up before each frame) and
-// the approved state: no frame is drawn any more and input and painting go
-// to the system's default handling only.
-TEST_F(HostTest, TicksDrawFramesUntilTheEndIsApproved)
+// Guards the window's life: the input method's context is taken off it at
+// creation and given back at the end, which posts the quit message with
+// 0; each tick gives up the time slice, then draws a frame; once the end
+// is approved no frame is drawn and input and painting go to the system's
+// default handling only.
+TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
 {
+    fake().imm32Loaded = true;
     createSaver();
     saverWindowProc(window_, WM_TIMER, 0, 0);
     ASSERT_EQ(fake().count("SwapBuffers"), 1u);
@@ -426,8 +378,7 @@ TEST_F(HostTest, TicksDrawFramesUntilTheEndIsApproved)
     hostState().closeApproved = true;
     const size_t hides = fake().count("SetCursor");
     EXPECT_EQ(saverWindowProc(window_, WM_TIMER, 0, 0), 0);
-    EXPECT_EQ(fake().count("SwapBuffers"), 1u);
-    EXPECT_EQ(fake().count("Sleep"), 1u);
+    EXPECT_EQ(fake().count("SwapBuffers") + fake().count("Sleep"), 2u);
     for (UINT message : {UINT(WM_KEYDOWN), UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONDOWN), UINT(WM_PAINT)}) {
         const size_t before = fake().count("DefWindowProcW");
         saverWindowProc(window_, message, 0, 0);
@@ -435,65 +386,15 @@ TEST_F(HostTest, TicksDrawFramesUntilTheEndIsApproved)
     }
     EXPECT_EQ(closesPosted(), 0u);
     EXPECT_EQ(fake().count("SetCursor"), hides);
-}
 
-// Guards the input method: its context is taken off the window at creation
-// and given back at the end, and the end posts the quit message.
-TEST_F(HostTest, InputMethodContextIsDetachedAndGivenBack)
-{
-    fake().imm32Loaded = true;
-    createSaver();
     saverWindowProc(window_, WM_DESTROY, 0, 0);
-    const auto calls = fake().callsOf("ImmAssociateContext");
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].wParam, 0u);
-    EXPECT_EQ(calls[1].wParam, 0x6100u);  // the fake's saved context
-    EXPECT_TRUE(fake().quitPosted);
-    EXPECT_EQ(fake().quitCode, 0);
+    const auto imm = fake().callsOf("ImmAssociateContext");
+    ASSERT_EQ(imm.size(), 2u);
+    EXPECT_EQ(std::make_tuple(imm[0].wParam, imm[1].wParam), std::make_tuple(WPARAM(0), WPARAM(0x6100)));
+    EXPECT_EQ(std::make_tuple(fake().quitPosted, fake().quitCode), std::make_tuple(true, 0));
 }
 
 // ---- The legacy platform's password ----------------------------------------------------
-
-// Guards the legacy-only steps: elsewhere no registry, module, flag or
-// AutoPlay step runs, and a click ends the saver at once.
-TEST_F(HostTest, ModernPlatformSkipsEveryPasswordStep)
-{
-    fake().usePasswordValue = {1, 0, 0, 0};
-    fake().passwordCplPresent = true;
-    fake().onIdle = [] {
-        if (fake().count("DestroyWindow") == 0)
-            PostMessageW(fake().created.at(0).handle, WM_LBUTTONDOWN, 0, 0);
-    };
-    EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/s"), 0);
-    for (const char* step : {"RegOpenKeyExW", "LoadLibraryExW", "LoadLibraryW", "SystemParametersInfoW",
-                             "RegisterWindowMessageW"})
-        EXPECT_EQ(fake().count(step), 0u) << step;
-    EXPECT_EQ(fake().verifierCalls, 0);
-    EXPECT_EQ(fake().count("DestroyWindow"), 1u);
-}
-
-// The whole legacy run: the flag is raised while the saver runs, a click
-// asks for the password, the approval ends the saver, the verifier is
-// released after the window and the flag goes down.
-TEST_F(HostTest, LegacyRunAsksForThePasswordAndLowersTheFlag)
-{
-    fake().platformId = 1;
-    fake().usePasswordValue = {1, 0, 0, 0};
-    fake().passwordCplPresent = true;
-    fake().verifierAnswers = {TRUE};
-    fake().onIdle = [] {
-        if (fake().count("DestroyWindow") == 0)
-            PostMessageW(fake().created.at(0).handle, WM_RBUTTONDOWN, 0, 0);
-    };
-    EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/s"), 0);
-    EXPECT_EQ(fake().verifierCalls, 1);
-    EXPECT_EQ(fake().count("RegisterWindowMessageW"), 1u);
-    std::vector<WPARAM> flags;
-    for (const FakeCall& call : fake().callsOf("SystemParametersInfoW"))
-        flags.push_back(call.wParam);
-    EXPECT_EQ(flags, (std::vector<WPARAM>{TRUE, FALSE}));
-    EXPECT_GT(fake().indexOf("FreeLibrary"), fake().indexOf("DestroyWindow"));
-}
 
 // Guards the verifier's loading: only a non-zero value of at most 4 bytes,
 // with the module and its export present, asks for a password; the key is
@@ -501,13 +402,7 @@ TEST_F(HostTest, LegacyRunAsksForThePasswordAndLowersTheFlag)
 // Without a verifier the saver ends at once, unasked.
 TEST_F(HostTest, VerifierLoadsOnlyWhenAPasswordIsAskedFor)
 {
-    const struct {
-        std::vector<BYTE> value;
-        bool keyPresent;
-        bool cplPresent;
-        bool exported;
-        bool loaded;
-    } cases[] = {
+    const struct { std::vector<BYTE> value; bool keyPresent; bool cplPresent; bool exported; bool loaded; } cases[] = {
         {{1, 0, 0, 0}, true, true, true, true},    {{0, 0, 0, 1}, true, true, true, true},
         {{0, 0, 0, 0}, true, true, true, false},   {{}, true, true, true, false},
         {{1, 0, 0, 0, 0}, true, true, true, false},  // longer than 4 bytes
@@ -583,10 +478,7 @@ TEST_F(HostTest, PasswordCheckBeforeClosing)
     saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(closesPosted(), 1u);
 
-    const struct {
-        DWORD tick;
-        int asked;
-    } steps[] = {
+    const struct { DWORD tick; int asked; } steps[] = {
         {1249, 1},        // the check ended at 1050: 199 ms later
         {0xFFFFFC00, 2},  // ends at 0xFFFFFFE8
         {0xAF, 2},        // 199 ms later, across the wrap
