@@ -21,15 +21,9 @@ constexpr uintptr_t kOpenKey = 0x9000100;
 template <typename T>
 T handle(uintptr_t value) { return reinterpret_cast<T>(value); }
 
-const uintptr_t ownModuleValue = 0x400000;
-const uintptr_t passwordModuleValue = 0x410000;
-const uintptr_t mprModuleValue = 0x420000;
-const uintptr_t immModuleValue = 0x430000;
-const uintptr_t plantedModuleValue = 0x440000;
-const uintptr_t desktopKeyValue = 0x500;
-const uintptr_t firstWindowValue = 0x10000;
-const UINT autoPlayMessage = 0xC123;
-const uintptr_t savedInputContextValue = 0x6100;
+enum : uintptr_t { ownModuleValue = 0x400000, passwordModuleValue = 0x410000, mprModuleValue = 0x420000 };
+enum : uintptr_t { immModuleValue = 0x430000, plantedModuleValue = 0x440000, desktopKeyValue = 0x500 };
+enum : uintptr_t { firstWindowValue = 0x10000, savedInputContextValue = 0x6100, autoPlayMessage = 0xC123 };
 DWORD fakeLastError = 0;
 
 bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
@@ -157,10 +151,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
     HWND window = handle<HWND>(firstWindowValue + f.created.size());
     f.created.push_back(FakeCreatedWindow{exStyle, title, style, RECT{x, y, width, height}, parent, window});
     f.procs[window] = found->second;
-    if (found->second(window, WM_CREATE, 0, 0) == -1) {
-        DestroyWindow(window);
-        return nullptr;
-    }
+    found->second(window, WM_CREATE, 0, 0);
     if ((style & WS_VISIBLE) != 0)
         found->second(window, WM_SHOWWINDOW, TRUE, 0);
     return window;
@@ -207,17 +198,15 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window == nullptr || IsWindow(window);
 }
 
+// The saver's own windows, or else a fake dialog.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (fake().procs.count(window) == 0)
-        return fakeSendToDialog(window, message, wParam, lParam);
-    return fake().procs[window](window, message, wParam, lParam);
+    const auto own = fake().procs.find(window);
+    return own != fake().procs.end() ? own->second(window, message, wParam, lParam)
+                                     : fakeSendToDialog(window, message, wParam, lParam);
 }
 
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return SendMessageW(window, message, wParam, lParam);
-}
+LRESULT SendMessageA(HWND w, UINT message, WPARAM wParam, LPARAM lParam) { return SendMessageW(w, message, wParam, lParam); }
 
 BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
@@ -274,9 +263,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return IDOK;
 }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR title)
+HWND FindWindowW(LPCWSTR name, LPCWSTR title)
 {
-    fake().record("FindWindowW", nullptr, 0, 0, 0, std::wstring(className) + L"|" + title);
+    fake().record("FindWindowW", nullptr, 0, 0, 0, std::wstring(name) + L"|" + title);
     return fake().runningSaver;
 }
 
@@ -319,7 +308,7 @@ BOOL GetCursorPos(LPPOINT point) { *point = fakeHost().cursor; return TRUE; }
 UINT RegisterWindowMessageW(LPCWSTR name)
 {
     fake().record("RegisterWindowMessageW", nullptr, 0, 0, 0, name);
-    return std::wstring(name) == L"QueryCancelAutoPlay" ? autoPlayMessage : 0xC200;
+    return std::wstring(name) == L"QueryCancelAutoPlay" ? UINT(autoPlayMessage) : 0xC200;
 }
 
 // ---- Device contexts and WGL ----------------------------------------------------

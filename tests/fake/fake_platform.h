@@ -20,18 +20,19 @@
 
 struct FakeCall {
     std::string name;
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
     std::wstring text;
 };
 
+// What CreateWindowExW was asked for; place is x, y, width, height.
 struct FakeCreatedWindow {
     DWORD exStyle;
     std::wstring title;
     DWORD style;
-    RECT place;  // x, y, width, height
+    RECT place;
     HWND parent;
     HWND handle;
 };

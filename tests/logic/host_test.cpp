@@ -397,41 +397,36 @@ TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
 // ---- The legacy platform's password ----------------------------------------------------
 
 // Guards the verifier's loading: only a non-zero value of at most 4 bytes,
-// with the module and its export present, asks for a password; the key is
-// closed whenever it was opened and a module without the export released.
-// Without a verifier the saver ends at once, unasked.
+// with the module and its export present, asks for a password (and raises
+// the saver-running flag); the key is closed whenever it was opened and a
+// module without the export released. Without a verifier the saver ends
+// at once, unasked.
 TEST_F(HostTest, VerifierLoadsOnlyWhenAPasswordIsAskedFor)
 {
-    const struct { std::vector<BYTE> value; bool keyPresent; bool cplPresent; bool exported; bool loaded; } cases[] = {
-        {{1, 0, 0, 0}, true, true, true, true},    {{0, 0, 0, 1}, true, true, true, true},
-        {{0, 0, 0, 0}, true, true, true, false},   {{}, true, true, true, false},
-        {{1, 0, 0, 0, 0}, true, true, true, false},  // longer than 4 bytes
-        {{1, 0, 0, 0}, false, true, true, false},  {{1, 0, 0, 0}, true, false, true, false},
-        {{1, 0, 0, 0}, true, true, false, false},
+    const struct { std::vector<BYTE> value; bool key, cpl, exported, loaded; } cases[] = {
+        {{1, 0, 0, 0}, true, true, true, true}, {{0, 0, 0, 1}, true, true, true, true},
+        {{0, 0, 0, 0}, true, true, true, false}, {{}, true, true, true, false},
+        {{1, 0, 0, 0, 0}, true, true, true, false}, {{1, 0, 0, 0}, false, true, true, false},
+        {{1, 0, 0, 0}, true, false, true, false}, {{1, 0, 0, 0}, true, true, false, false},
     };
     for (const auto& c : cases) {
         reset();
         createSaver();
         hostState().legacyPlatform = true;
         fake().usePasswordValue = c.value;
-        fake().desktopKeyPresent = c.keyPresent;
-        fake().passwordCplPresent = c.cplPresent;
+        fake().desktopKeyPresent = c.key;
+        fake().passwordCplPresent = c.cpl;
         fake().verifierExported = c.exported;
         fake().verifierAnswers = {TRUE};
         loadPasswordVerifier();
         EXPECT_EQ(fake().count("SystemParametersInfoW"), c.loaded ? 1u : 0u);
-        EXPECT_EQ(fake().count("RegCloseKey"), c.keyPresent ? 1u : 0u);
-        EXPECT_EQ(fake().count("FreeLibrary"), (c.keyPresent && c.value.size() == 4 && c.cplPresent && !c.exported) ? 1u : 0u);
-        if (!c.loaded) {
-            EXPECT_EQ(saverWindowProc(window_, verifyPasswordMessage, 0, 0), 1);
-        }
+        EXPECT_EQ(fake().count("RegCloseKey"), c.key ? 1u : 0u);
+        EXPECT_EQ(fake().count("FreeLibrary"), c.key && c.value.size() == 4 && c.cpl && !c.exported ? 1u : 0u);
+        EXPECT_EQ(saverWindowProc(window_, verifyPasswordMessage, 0, 0), c.loaded ? TRUE : 1);
+        fake().verifierAnswers = {TRUE};
         saverWindowProc(window_, WM_CLOSE, 0, 0);
-        EXPECT_EQ(fake().verifierCalls, c.loaded ? 1 : 0);
+        EXPECT_EQ(fake().verifierCalls, c.loaded ? 2 : 0);
         EXPECT_EQ(fake().destroyed.count(window_), 1u);
-        unloadPasswordVerifier();
-        EXPECT_EQ(hostState().verifier, nullptr);
-        EXPECT_EQ(hostState().passwordModule, nullptr);
-        EXPECT_EQ(fake().count("SystemParametersInfoW"), c.loaded ? 2u : 0u);
     }
 }
 
@@ -440,7 +435,8 @@ TEST_F(HostTest, VerifierLoadsOnlyWhenAPasswordIsAskedFor)
 // where the cursor stood then. The queued ticks are dropped before the
 // verifier runs; while its dialog runs, input posts no close and a close
 // is refused. A close within 200 ms of the end of the last check is
-// refused without asking. AutoPlay is cancelled while a verifier is loaded.
+// refused without asking; once approved, no close is checked again.
+// AutoPlay is cancelled while a verifier is loaded.
 TEST_F(HostTest, PasswordCheckBeforeClosing)
 {
     fakeHost().cursor = POINT{100, 100};
@@ -462,37 +458,26 @@ TEST_F(HostTest, PasswordCheckBeforeClosing)
         fakeHost().cursor = POINT{300, 300};
     };
     const size_t hides = fake().count("SetCursor");
-    const size_t frames = fake().count("SwapBuffers");
-
     fake().tickCount = 50;  // 51 ms after "never" is no burst
     EXPECT_EQ(saverWindowProc(window_, WM_CLOSE, 0, 0), 0);
     EXPECT_EQ(fake().verifierCalls, 1);
-    EXPECT_EQ(fake().count("DestroyWindow"), 0u);
-    EXPECT_EQ(closesPosted(), 0u);
-    EXPECT_EQ(fake().count("SwapBuffers"), frames);
+    EXPECT_EQ(fake().count("DestroyWindow") + closesPosted() + fake().count("SwapBuffers"), 0u);
     EXPECT_EQ(fake().count("SetCursor"), hides + 1);
-    fakeHost().cursor = POINT{303, 301};
-    saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(closesPosted(), 0u);
-    fakeHost().cursor = POINT{303, 302};
-    saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(closesPosted(), 1u);
-
-    const struct { DWORD tick; int asked; } steps[] = {
-        {1249, 1},        // the check ended at 1050: 199 ms later
-        {0xFFFFFC00, 2},  // ends at 0xFFFFFFE8
-        {0xAF, 2},        // 199 ms later, across the wrap
-        {0xB0, 3},        // 200 ms later: approved
-    };
+    for (LONG y : {301, 302}) {
+        fakeHost().cursor = POINT{303, y};
+        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(closesPosted(), y == 302 ? 1u : 0u);
+    }
+    // The check ended at 1050; the next one, at 0xFFFFFC00, ends at 0xFFFFFFE8.
+    // Approved at 0xB0, a close goes straight to the default handling.
+    const struct { DWORD tick; int asked; size_t destroys; } steps[] = {
+        {1249, 1, 0}, {0xFFFFFC00, 2, 0}, {0xAF, 2, 0}, {0xB0, 3, 1}, {0xB1, 3, 2}};
     for (const auto& step : steps) {
         fake().tickCount = step.tick;
         saverWindowProc(window_, WM_CLOSE, 0, 0);
         EXPECT_EQ(fake().verifierCalls, step.asked) << step.tick;
-        EXPECT_EQ(fake().count("DestroyWindow"), step.asked == 3 ? 1u : 0u) << step.tick;
+        EXPECT_EQ(fake().count("DestroyWindow"), step.destroys) << step.tick;
     }
-    // Approved: a second close is not checked again.
-    saverWindowProc(window_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(fake().verifierCalls, 3);
     const size_t closes = closesPosted();
     EXPECT_EQ(saverWindowProc(window_, autoPlayMessage, 0, 0), 1);
     unloadPasswordVerifier();
