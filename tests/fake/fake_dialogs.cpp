@@ -101,18 +101,22 @@ BOOL CheckRadioButton(HWND dialog, int firstId, int, int checkId)
     return TRUE;
 }
 
-int SetScrollInfo(HWND control, int bar, LPCSCROLLINFO info, BOOL)
+int SetScrollInfo(HWND control, int bar, LPCSCROLLINFO info, BOOL redraw)
 {
     if (bar != SB_CTL)
         throw std::logic_error("SetScrollInfo: only SB_CTL is expected");
+    if (redraw)
+        d().scrollShown[fakeHandleValue(control)] = info->nPos;
     return (d().scrollBars[fakeHandleValue(control)] = *info).nPos;
 }
 
-// Only a redrawn position shows: a move without redraw is a fault here.
+// Only a position set with redraw shows.
 int SetScrollPos(HWND control, int bar, int position, BOOL redraw)
 {
-    if (bar != SB_CTL || !redraw)
-        throw std::logic_error("SetScrollPos: only SB_CTL with redraw is expected");
+    if (bar != SB_CTL)
+        throw std::logic_error("SetScrollPos: only SB_CTL is expected");
+    if (redraw)
+        d().scrollShown[fakeHandleValue(control)] = position;
     return std::exchange(d().scrollBars[fakeHandleValue(control)].nPos, position);
 }
 

@@ -39,6 +39,7 @@ struct FakeDialogs {
     // client size and the rectangle on the screen.
     std::map<uintptr_t, std::string> itemText;
     std::map<uintptr_t, SCROLLINFO> scrollBars;
+    std::map<uintptr_t, int> scrollShown;  // the position last set with redraw
     std::map<uintptr_t, std::map<std::pair<int, int>, COLORREF>> pixels;
     std::map<uintptr_t, std::vector<COLORREF>> fills;
     std::map<uintptr_t, RECT> clientRects;

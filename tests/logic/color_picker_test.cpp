@@ -11,12 +11,7 @@
 
 namespace {
 
-constexpr int kField = 1010;
-constexpr int kBar = 1011;
-constexpr int kSample = 1012;
-constexpr int kRed = 1009;
-constexpr int kGreen = 1003;
-constexpr int kBlue = 1004;
+enum : int { kField = 1010, kBar = 1011, kSample = 1012, kRed = 1009, kGreen = 1003, kBlue = 1004 };
 
 class ColorPicker : public testing::Test {
 protected:
@@ -36,13 +31,12 @@ protected:
             fakeDialogs().windowRects[control(kBar)] = RECT{130, 200, 134, 220};
             user(picker);
         };
-        r = red * kByteFraction;
-        g = green * kByteFraction;
-        b = blue * kByteFraction;
+        std::tie(r, g, b) = std::make_tuple(red * kByteFraction, green * kByteFraction, blue * kByteFraction);
         return pickColor(&r, &g, &b, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x42)));
     }
 
     static std::string box(HWND picker, int id) { return fakeDialogs().itemText[fakeHandleValue(GetDlgItem(picker, id))]; }
+    static std::string boxes(HWND picker) { return box(picker, kRed) + "/" + box(picker, kGreen) + "/" + box(picker, kBlue); }
     static INT_PTR paint(HWND picker) { return fakeSendToDialog(picker, WM_PAINT, 0, 0); }
     static int redraws(HWND picker) { return fakeDialogs().redraws[fakeHandleValue(picker)]; }
 
@@ -67,7 +61,7 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
         EXPECT_NEAR(pickerSaturation, 0.978, 5e-4);
         EXPECT_NEAR(pickerValue, 0.353, 5e-4);
         EXPECT_EQ(paint(picker), FALSE);
-        EXPECT_EQ(box(picker, kRed) + "/" + box(picker, kGreen) + "/" + box(picker, kBlue), "90/30/2");
+        EXPECT_EQ(boxes(picker), "90/30/2");
         fakeSendToDialog(picker, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(fakeDialogState(fakeLastDialog()).owner, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x42)));
@@ -91,7 +85,7 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
         EXPECT_EQ(fakeDialogs().fills[fakeHandleValue(GetDlgItem(picker, kSample))], std::vector<COLORREF>{0x0000FF});
         EXPECT_EQ(fakeDialogs().openContexts, 0);
         EXPECT_TRUE(fakeDialogs().liveBrushes.empty());
-        EXPECT_EQ(box(picker, kRed) + "/" + box(picker, kGreen) + "/" + box(picker, kBlue), "255/0/0");
+        EXPECT_EQ(boxes(picker), "255/0/0");
         fakeSendToDialog(picker, WM_CLOSE, 0, 0);
     });
 }
@@ -140,7 +134,7 @@ TEST_F(ColorPicker, TypingClampsAndReadsLettersAsZero)
         EXPECT_EQ(redraws(picker), 0);
 
         SetFocus(GetDlgItem(picker, kRed));
-        fakeTypeInto(picker, kRed, "300");
+        fakeTypeInto(picker, kRed, "256");
         EXPECT_EQ(box(picker, kRed), "255");
         EXPECT_EQ(hsvToColor({pickerHue, pickerSaturation, pickerValue}), RGB(255, 30, 2));
         SetFocus(GetDlgItem(picker, kGreen));
