@@ -6,11 +6,7 @@
 
 namespace {
 
-FakeDialogs& d()
-{
-    static FakeDialogs dialogs;
-    return dialogs;
-}
+FakeDialogs& d() { static FakeDialogs dialogs; return dialogs; }
 
 HWND handleOf(uintptr_t value) { return reinterpret_cast<HWND>(value); }
 uintptr_t control(HWND dialog, int id) { return fakeHandleValue(GetDlgItem(dialog, id)); }

@@ -18,13 +18,8 @@
 #include <string>
 #include <vector>
 
-struct FakeDialog {
-    int templateId;
-    DLGPROC proc;
-    HWND owner;
-    bool ended;
-    INT_PTR result;  // what the procedure gave EndDialog
-};
+// result: what the procedure gave EndDialog.
+struct FakeDialog { int templateId; DLGPROC proc; HWND owner; bool ended; INT_PTR result; };
 
 struct FakeDialogs {
     static constexpr COLORREF kUnset = 0xFF000000;

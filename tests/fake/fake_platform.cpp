@@ -87,19 +87,9 @@ long FakePlatform::indexOf(const std::string& name) const
     return it == calls.end() ? -1 : static_cast<long>(it - calls.begin());
 }
 
-FakePlatform& fake()
-{
-    static FakePlatform platform;
-    return platform;
-}
+FakePlatform& fake() { static FakePlatform platform; return platform; }
 
-void resetFake()
-{
-    fake() = FakePlatform{};
-    resetHostStateForTests();
-    resetFakeHost();
-    resetFakeDialogs();
-}
+void resetFake() { fake() = FakePlatform{}; resetHostStateForTests(); resetFakeHost(); resetFakeDialogs(); }
 
 FakeHost& fakeHost() { return hostFake; }
 
