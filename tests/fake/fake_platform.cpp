@@ -327,15 +327,8 @@ BOOL SwapBuffers(HDC) { fake().record("SwapBuffers"); return TRUE; }
 
 // ---- Registry -------------------------------------------------------------------
 
-HKEY platformPredefinedKey(int which)
-{
-    return handle<HKEY>(which == 2 ? kMachineRoot : kUserRoot);
-}
-
-LSTATUS RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY)
-{
-    return ERROR_FILE_NOT_FOUND;
-}
+HKEY platformPredefinedKey(int which) { return handle<HKEY>(which == 2 ? kMachineRoot : kUserRoot); }
+LSTATUS RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) { return ERROR_FILE_NOT_FOUND; }
 
 LSTATUS RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result)
 {
@@ -360,10 +353,7 @@ LSTATUS RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM,
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)
-{
-    return ERROR_FILE_NOT_FOUND;
-}
+LSTATUS RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return ERROR_FILE_NOT_FOUND; }
 
 LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {

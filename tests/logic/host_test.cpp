@@ -252,25 +252,22 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
     struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0}; };
-    const int E = Ends | Default;
+    const int D = Default, E = Ends | Default;
     std::vector<Row> rows = {
         {WM_KEYDOWN, 'A', 0, E}, {WM_SYSKEYDOWN, 0, 0, E}, {WM_LBUTTONDOWN, 0, 0, E}, {WM_RBUTTONDOWN, 0, 0, E},
-        {WM_MBUTTONDOWN, 0, 0, E}, {WM_KEYUP, 'A', 0, Default}, {WM_SYSKEYUP, 0, 0, Default},
-        {WM_CHAR, 'a', 0, Default}, {WM_LBUTTONUP, 0, 0, Default}, {WM_RBUTTONUP, 0, 0, Default},
-        {WM_MBUTTONUP, 0, 0, Default}, {WM_LBUTTONDBLCLK, 0, 0, Default}, {WM_MOUSEWHEEL, 120, 0, Default},
-        {WM_MOUSEHWHEEL, 120, 0, Default}, {WM_XBUTTONDOWN, 0, 0, Default},
-        {WM_MOUSEMOVE, 0, 0, Default, {0, 0}}, {WM_MOUSEMOVE, 0, 0, Default, {3, 1}},
-        {WM_MOUSEMOVE, 0, 0, Default, {-3, -1}}, {WM_MOUSEMOVE, 0, 0, Default, {4, 0}},
-        {WM_MOUSEMOVE, 0, 0, Default, {0, -4}}, {WM_MOUSEMOVE, 0, 0, E, {3, 2}}, {WM_MOUSEMOVE, 0, 0, E, {-3, 2}},
-        {WM_MOUSEMOVE, 0, 0, E, {5, 0}}, {WM_MOUSEMOVE, 0, 0, E, {0, -5}}, {WM_MOUSEMOVE, 0, 0, E, {-100000, 0}},
-        {WM_ACTIVATEAPP, 1, 0, Default}, {WM_ACTIVATEAPP, 0, 0, E},
-        {WM_POWER, 1, 0, Default}, {WM_POWER, PWR_CRITICALRESUME, 0, E},
-        {WM_SYSCOMMAND, SC_NEXTWINDOW, 0, 0}, {WM_SYSCOMMAND, SC_PREVWINDOW, 0, 0},
-        {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0}, {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E},
-        {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, Default}, {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, Default},
-        {WM_SYSCOMMAND, SC_CLOSE, 0, Default}, {WM_SHOWWINDOW, 0, 0, Default},
-        {WM_SHOWWINDOW, 1, 0, Hides | Default}, {WM_PAINT, 0, 0, Hides | Default},
-        {WM_SETCURSOR, 0, 0, Hides | ReturnsOne}, {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, Default},
+        {WM_MBUTTONDOWN, 0, 0, E}, {WM_KEYUP, 'A', 0, D}, {WM_SYSKEYUP, 0, 0, D}, {WM_CHAR, 'a', 0, D},
+        {WM_LBUTTONUP, 0, 0, D}, {WM_RBUTTONUP, 0, 0, D}, {WM_MBUTTONUP, 0, 0, D}, {WM_LBUTTONDBLCLK, 0, 0, D},
+        {WM_MOUSEWHEEL, 120, 0, D}, {WM_MOUSEHWHEEL, 120, 0, D}, {WM_XBUTTONDOWN, 0, 0, D},
+        {WM_MOUSEMOVE, 0, 0, D, {0, 0}}, {WM_MOUSEMOVE, 0, 0, D, {3, 1}}, {WM_MOUSEMOVE, 0, 0, D, {-3, -1}},
+        {WM_MOUSEMOVE, 0, 0, D, {4, 0}}, {WM_MOUSEMOVE, 0, 0, D, {0, -4}}, {WM_MOUSEMOVE, 0, 0, E, {3, 2}},
+        {WM_MOUSEMOVE, 0, 0, E, {-3, 2}}, {WM_MOUSEMOVE, 0, 0, E, {5, 0}}, {WM_MOUSEMOVE, 0, 0, E, {0, -5}},
+        {WM_MOUSEMOVE, 0, 0, E, {-100000, 0}}, {WM_ACTIVATEAPP, 1, 0, D}, {WM_ACTIVATEAPP, 0, 0, E},
+        {WM_POWER, 1, 0, D}, {WM_POWER, PWR_CRITICALRESUME, 0, E}, {WM_SYSCOMMAND, SC_NEXTWINDOW, 0, 0},
+        {WM_SYSCOMMAND, SC_PREVWINDOW, 0, 0}, {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0},
+        {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E}, {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, D},
+        {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
+        {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
+        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
     // status change only when the mains state changed (it did not here),
@@ -279,7 +276,7 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         for (LPARAM flags : {LPARAM(0), LPARAM(PBTF_APMRESUMEFROMFAILURE)}) {
             const bool resume = event == 6 || event == 7 || event == 8 || event == 18;
             const bool ends = event != PBT_APMPOWERSTATUSCHANGE && !(resume && flags != 0);
-            rows.push_back({WM_POWERBROADCAST, event, flags, ends ? E : Default, {0, 0}});
+            rows.push_back({WM_POWERBROADCAST, event, flags, ends ? E : D, {0, 0}});
         }
     }
     for (const Row& row : rows) {
