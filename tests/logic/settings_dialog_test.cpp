@@ -56,12 +56,26 @@ protected:
 // and every non-zero notification (the "Proper" swatch notifies focus and
 // double clicks) do nothing. Each swatch is filled with its own setting's
 // colour and keeps only its latest brush; other buttons get the defaults.
+// The scroll bar's requests move the intensity and the bar (below).
 TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
 {
     settingsStore.set("DirectionOfClouds", 5);
     settingsStore.set("Meteorites_State", 0);
     settingsStore.set("IntensivityOfLightnings", 250);
-    run([](HWND dialog) {
+    // Every scroll request from the ends and from near them: the value
+    // stays in 0..100 through the line and page steps, and values loaded
+    // from the registry do not overflow (the steps saturate).
+    const WORD codes[] = {SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBPOSITION,
+                          SB_THUMBTRACK, SB_LEFT, SB_RIGHT, SB_ENDSCROLL};
+    const struct { int32_t start; int32_t expected[9]; } rows[] = {
+        {0, {0, 1, 0, 10, 42, 42, 0, 100, 0}},
+        {7, {6, 8, 0, 17, 42, 42, 0, 100, 7}},
+        {95, {94, 96, 85, 100, 42, 42, 0, 100, 95}},
+        {100, {99, 100, 90, 100, 42, 42, 0, 100, 100}},
+        {INT_MIN, {INT_MIN, INT_MIN + 1, 0, INT_MIN + 10, 42, 42, 0, 100, INT_MIN}},
+        {INT_MAX, {INT_MAX - 1, INT_MAX, INT_MAX - 10, 100, 42, 42, 0, 100, INT_MAX}},
+    };
+    run([&](HWND dialog) {
         EXPECT_EQ(std::make_tuple(checked(dialog, 1004), checked(dialog, 1019)), std::make_tuple(1005, 1020));
         const SCROLLINFO& b = bar(dialog);
         EXPECT_EQ(std::make_tuple(b.nMin, b.nMax, b.nPage, b.nPos, b.nTrackPos, shown(dialog)),
@@ -105,27 +119,7 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
         }
         EXPECT_EQ(send(dialog, WM_CTLCOLORBTN, 0, 1018), FALSE);
         EXPECT_EQ(fakeDialogs().liveBrushes.size(), 3u);
-    });
-    EXPECT_EQ(fakeDialogs().openOrder.size(), 1u);  // no picker opened
-    EXPECT_TRUE(fakeHost().registryWrites.empty());
-}
 
-// Every scroll request from the ends and from near them; guards the value
-// leaving 0..100 through the line and page steps, and overflow from
-// values loaded from the registry (the steps saturate).
-TEST_F(SettingsDialog, ScrollRequestsKeepTheIntensityInRange)
-{
-    const WORD codes[] = {SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT, SB_THUMBPOSITION,
-                          SB_THUMBTRACK, SB_LEFT, SB_RIGHT, SB_ENDSCROLL};
-    const struct { int32_t start; int32_t expected[9]; } rows[] = {
-        {0, {0, 1, 0, 10, 42, 42, 0, 100, 0}},
-        {7, {6, 8, 0, 17, 42, 42, 0, 100, 7}},
-        {95, {94, 96, 85, 100, 42, 42, 0, 100, 95}},
-        {100, {99, 100, 90, 100, 42, 42, 0, 100, 100}},
-        {INT_MIN, {INT_MIN, INT_MIN + 1, 0, INT_MIN + 10, 42, 42, 0, 100, INT_MIN}},
-        {INT_MAX, {INT_MAX - 1, INT_MAX, INT_MAX - 10, 100, 42, 42, 0, 100, INT_MAX}},
-    };
-    run([&](HWND dialog) {
         for (const auto& row : rows) {
             for (int i = 0; i < 9; ++i) {
                 SCOPED_TRACE(testing::Message() << "start " << row.start << " code " << codes[i]);
@@ -136,6 +130,8 @@ TEST_F(SettingsDialog, ScrollRequestsKeepTheIntensityInRange)
             }
         }
     });
+    EXPECT_EQ(fakeDialogs().openOrder.size(), 1u);  // no picker opened
+    EXPECT_TRUE(fakeHost().registryWrites.empty());
 }
 
 // Guards the save on every close: the close box and "OK" both write all
