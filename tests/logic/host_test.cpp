@@ -103,7 +103,8 @@ TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
             EXPECT_EQ(fakeDialogState(fakeLastDialog()).templateId, 2003);
             EXPECT_EQ(fakeDialogState(fakeLastDialog()).owner, fakeWindow(c.window));
         } else if (c.mode == Password) {
-            EXPECT_EQ(std::make_tuple(passwords[0].window, passwords[0].text), std::make_tuple(fakeWindow(c.window), std::wstring(L"SCRSAVE")));
+            EXPECT_EQ(passwords[0].window, fakeWindow(c.window));
+            EXPECT_EQ(passwords[0].text, L"SCRSAVE");
         } else if (c.mode != None) {
             EXPECT_EQ(fake().created[0].parent, fakeWindow(c.window));
         }
@@ -123,7 +124,8 @@ TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
         EXPECT_EQ(parseDecimalHandle(c.text), c.value) << std::string(c.text, c.text + wcslen(c.text));
     const struct { const wchar_t* line; const wchar_t* tail; } lines[] = {
         {L"\"C:\\Program Files\\Gyrelle.scr\" /s", L"/s"}, {L"Gyrelle.scr /p 1234", L"/p 1234"}, {L"Gyrelle.scr", L""},
-        {L"\"unterminated /s", L""}, {L"\"a b\"/c:5", L"/c:5"}, {L"\"\" \t /s", L"/s"}, {L"   /s", L"/s"}, {L"!x /s", L"/s"}, {L"", L""},
+        {L"\"unterminated /s", L""}, {L"\"a b\"/c:5", L"/c:5"}, {L"\"\" \t /s", L"/s"}, {L"   /s", L"/s"},
+        {L"!x /s", L"/s"}, {L"", L""},
     };
     for (const auto& c : lines)
         EXPECT_EQ(std::wstring(skipProgramName(c.line)), std::wstring(c.tail));
@@ -140,11 +142,18 @@ TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
 TEST_F(HostTest, EachModeMakesItsWindow)
 {
     const DWORD full = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    const struct { HWND parent; uintptr_t running; RECT screen; RECT place; DWORD style; DWORD exStyle; const wchar_t* title; } cases[] = {
+    const struct {
+        HWND parent;
+        uintptr_t running;  // what FindWindowW finds
+        RECT screen, place;
+        DWORD style, exStyle;
+        const wchar_t* title;
+    } cases[] = {
         {nullptr, 0, {-1280, -200, 2560, 1224}, {-1280, -200, 2560, 1224}, full, WS_EX_TOPMOST, L"Screen Saver"},
         {nullptr, 0, {5, 5, 0, 1024}, {10, 20, 800, 600}, full, WS_EX_TOPMOST, L"Screen Saver"},
         {nullptr, 0x4445, {5, 5, 1280, 0}, {10, 20, 800, 600}, full, WS_EX_TOPMOST, L"Screen Saver"},
-        {fakeWindow(1234), 0x4444, {5, 5, 1280, 1024}, {0, 0, 152, 112}, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, L"Preview"},
+        {fakeWindow(1234), 0x4444, {5, 5, 1280, 1024}, {0, 0, 152, 112}, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+         L"Preview"},
         {nullptr, 0x4444, {0, 0, 1280, 1024}, {}, 0, 0, L""},
     };
     auto tuple = [](const RECT& r) { return std::make_tuple(r.left, r.top, r.right, r.bottom); };
@@ -170,7 +179,8 @@ TEST_F(HostTest, EachModeMakesItsWindow)
         EXPECT_EQ(tuple(w.place), tuple(c.place));
         EXPECT_EQ(std::make_tuple(w.style, w.exStyle, w.title, w.parent),
                   std::make_tuple(c.style, c.exStyle, std::wstring(c.title), c.parent));
-        EXPECT_EQ(fake().callsOf("RegisterClassW").at(0).message, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
+        EXPECT_EQ(fake().callsOf("RegisterClassW").at(0).message,
+                  static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC));
         for (const FakeCall& clip : fake().callsOf("GetClipBox"))
             EXPECT_EQ(clip.wParam, 0u);  // the screen's context
         EXPECT_EQ(fake().count("SetCursor") > 0, fullScreen);

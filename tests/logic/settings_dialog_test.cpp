@@ -148,7 +148,9 @@ TEST_F(SettingsDialog, EveryCloseSavesAndEndsWithOne)
             fakeHost().registryWritable = writable;
             EXPECT_EQ(run([&](HWND dialog) {
                           settingsStore.set("IntensivityOfLightnings", -1);
-                          EXPECT_EQ(close == WM_CLOSE ? fakeSendToDialog(dialog, WM_CLOSE, 0, 0) : command(dialog, 1021), TRUE);
+                          const INT_PTR handled = close == WM_CLOSE ? fakeSendToDialog(dialog, WM_CLOSE, 0, 0)
+                                                                    : command(dialog, 1021);
+                          EXPECT_EQ(handled, TRUE);
                       }),
                       1);
             const auto& writes = fakeHost().registryWrites;
@@ -195,8 +197,8 @@ TEST_F(SettingsDialog, PickerChangesOnlyTheClickedSwatch)
             run([&](HWND dialog) {
                 const int redrawn = redraws(dialog);
                 EXPECT_EQ(command(dialog, swatch.id), TRUE);
-                EXPECT_EQ(std::make_tuple(fakeDialogState(fakeLastDialog()).templateId, fakeDialogState(fakeLastDialog()).owner),
-                          std::make_tuple(1111, dialog));
+                const FakeDialog& picker = fakeDialogState(fakeLastDialog());
+                EXPECT_EQ(std::make_tuple(picker.templateId, picker.owner), std::make_tuple(1111, dialog));
                 EXPECT_EQ(redraws(dialog), redrawn + 1);
             });
             for (int i = 0; i < 3; ++i) {
