@@ -1,9 +1,10 @@
 #!/bin/bash
 # SIGTERM, SIGINT and SIGHUP end a running saver in order (exit 0), full
-# screen or preview, and the settings file stays as it was, byte for byte:
-# the saver never writes it.
+# screen or preview, and the settings file stays as it was, byte for byte
+# and the same file: the saver never writes it.
 . "$(dirname "$0")/common.bash"
 start_xvfb
+start_other_window
 
 export XDG_CONFIG_HOME=$WORK/config
 settings=$XDG_CONFIG_HOME/gyrelle/registry.reg
@@ -14,29 +15,18 @@ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
 cp "$settings" "$WORK/settings.before"
 inode=$(stat -c %i "$settings")
 
-"$PARENT_WINDOW" >"$WORK/parent.id" &
-PARENT_PID=$!
-STARTED_PIDS+=("$PARENT_PID")
-for _ in $(seq 100); do [ -s "$WORK/parent.id" ] && break; sleep 0.05; done
-
 for signal in TERM INT HUP; do
-    for mode in full preview; do
-        if [ "$mode" = full ]; then
-            start_saver /s
-            wait_for_window "Screen Saver" >/dev/null || { fail "SIG$signal: no saver window"; continue; }
-        else
-            start_saver /p "$(head -n1 "$WORK/parent.id")"
-            wait_for_window "Preview" >/dev/null || { fail "SIG$signal: no preview window"; continue; }
-        fi
+    for mode in "Screen Saver:/s" "Preview:/p $OTHER_ID"; do
+        # shellcheck disable=SC2086
+        start_saver ${mode#*:}
+        wait_for_window "${mode%%:*}" >/dev/null || { fail "SIG$signal: no ${mode%%:*} window"; continue; }
         settle
         kill -"$signal" "$SAVER_PID"
-        wait_status "$SAVER_PID" 5
-        check "SIG$signal ends the $mode saver with 0" 0 "$STATUS"
+        wait_status "$SAVER_PID"
+        check "SIG$signal ends '${mode#*:}' with 0" 0 "$STATUS"
     done
 done
-cmp -s "$WORK/settings.before" "$settings" && echo "ok: the settings file is unchanged" \
-    || fail "the settings file changed"
+cmp -s "$WORK/settings.before" "$settings" && echo "ok: the settings file is unchanged" || fail "the settings file changed"
 check "the settings file is the same file" "$inode" "$(stat -c %i "$settings")"
 check "nothing else in the settings folder" "registry.reg" "$(ls -A "$(dirname "$settings")")"
-kill -TERM "$PARENT_PID"
 finish

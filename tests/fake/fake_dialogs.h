@@ -18,36 +18,8 @@
 #include <string>
 #include <vector>
 
-struct FakeDialog {
-    int templateId = 0;
-    DLGPROC proc = nullptr;
-    HWND owner = nullptr;
-    bool ended = false;
-    INT_PTR result = -1;
-    bool wide = false;
-};
-
-struct FakeScrollBar {
-    int min = 0;
-    int max = 0;
-    UINT page = 0;
-    int pos = 0;
-    int trackPos = 0;
-    UINT lastMask = 0;
-    int setInfoCalls = 0;
-    int setPosCalls = 0;
-    BOOL lastRedraw = FALSE;
-};
-
-struct FakeControlPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;  // row-major; unset pixels hold kUnset
-    std::vector<COLORREF> fills;   // FillRect colours, in order
-    std::vector<RECT> fillRects;
-    int dcTaken = 0;
-    int dcReleased = 0;
-};
+// result: what the procedure gave EndDialog.
+struct FakeDialog { int templateId; DLGPROC proc; HWND owner; bool ended; INT_PTR result; };
 
 struct FakeDialogs {
     static constexpr COLORREF kUnset = 0xFF000000;
@@ -57,20 +29,23 @@ struct FakeDialogs {
     // The test plays the user of a template from here.
     std::map<int, std::function<void(HWND)>> drivers;
 
-    std::map<uintptr_t, std::string> itemText;  // by control handle
-    std::map<uintptr_t, int> checkedRadio;      // by dialog + first id of the range
-    std::map<uintptr_t, FakeScrollBar> scrollBars;
-    std::map<uintptr_t, FakeControlPixels> controlPixels;
-    std::map<uintptr_t, RECT> clientRects;       // by control handle
-    std::map<uintptr_t, RECT> windowRects;       // screen rectangles, by control handle
-    std::map<uintptr_t, int> redraws;            // RedrawWindow calls by handle
+    // By control handle: text, the last SetScrollInfo (its position moved
+    // by SetScrollPos), pixels by (x, y), FillRect colours in order, the
+    // client size and the rectangle on the screen.
+    std::map<uintptr_t, std::string> itemText;
+    std::map<uintptr_t, SCROLLINFO> scrollBars;
+    std::map<uintptr_t, int> scrollShown;  // the position last set with redraw
+    std::map<uintptr_t, std::map<std::pair<int, int>, COLORREF>> pixels;
+    std::map<uintptr_t, std::vector<COLORREF>> fills;
+    std::map<uintptr_t, RECT> clientRects;
+    std::map<uintptr_t, RECT> windowRects;
+    std::map<uintptr_t, int> checkedRadio;  // by dialog + first id of the range
+    std::map<uintptr_t, int> redraws;       // RedrawWindow calls by handle
     std::map<uintptr_t, COLORREF> liveBrushes;
-    int brushesCreated = 0;
-    int brushesDeleted = 0;
+    int openContexts = 0;  // GetDC not yet released
     HWND focus = nullptr;
-    int setFocusCalls = 0;
-    // Every call by name, in order, for tests of sequence.
-    std::vector<std::string> log;
+    uintptr_t nextDialog = 0x100000;
+    uintptr_t nextBrush = 0x7000000;
 };
 
 FakeDialogs& fakeDialogs();
@@ -79,16 +54,13 @@ void resetFakeDialogs();
 
 // Delivers a message to a fake dialog's procedure, as the system would.
 INT_PTR fakeSendToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// The user types `text` into an edit control that has the focus: the text
-// changes, then EN_CHANGE reaches the dialog.
+// The user types `text` into an edit control: the text changes, then
+// EN_CHANGE reaches the dialog.
 void fakeTypeInto(HWND dialog, int id, const std::string& text);
-// The dialog opened most recently, and the n-th one opened.
+// The dialog opened most recently, and what became of a dialog.
 HWND fakeLastDialog();
 const FakeDialog& fakeDialogState(HWND dialog);
-// Sets the client size of a control (for painting) and its rectangle on
-// the screen (for picking).
-void fakeSetClientSize(HWND control, int width, int height);
-void fakeSetWindowRect(HWND control, RECT screenRect);
+// What SetPixel left at (x, y) of a control, or kUnset.
 COLORREF fakePixel(HWND control, int x, int y);
 
 inline uintptr_t fakeHandleValue(const void* handle)

@@ -1,7 +1,7 @@
 // A recording fake of the platform subset the host, the scene and the
-// settings store call: windows, the message queue, timers, the cursor,
-// system information, modules and the registry. Tests set what the
-// "system" reports, run host code, and read back the calls it made.
+// settings store call: windows, the message queue, the cursor, system
+// information, modules and the registry. Tests set what the "system"
+// reports, run host code, and read back the calls it made.
 //
 // Window handles are plain numbers: the fake never dereferences them.
 // Windows made by CreateWindowExW count from 0x10000; other numbers are
@@ -18,59 +18,36 @@
 #include <string>
 #include <vector>
 
-struct FakeCall {
-    std::string name;
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    std::wstring text;
-};
+struct FakeCall { std::string name; HWND window; UINT message; WPARAM wParam; LPARAM lParam; std::wstring text; };
 
-struct FakeCreatedWindow {
-    DWORD exStyle = 0;
-    std::wstring className;
-    std::wstring title;
-    DWORD style = 0;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    HWND parent = nullptr;
-    HWND handle = nullptr;
-};
+// What CreateWindowExW was asked for; place is x, y, width, height.
+struct FakeCreatedWindow { DWORD exStyle; std::wstring title; DWORD style; RECT place; HWND parent; HWND handle; };
 
 struct FakePlatform {
     // ---- What the system reports --------------------------------------------
-    std::wstring commandLine;
     DWORD platformId = 2;  // VER_PLATFORM_WIN32_NT
-    bool versionFails = false;
     std::set<uintptr_t> existingWindows;  // other programs' windows
     HWND foregroundWindow = nullptr;
+    HWND runningSaver = nullptr;  // what FindWindowW finds
     RECT parentClient{0, 0, 320, 240};
     RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
     RECT screenClipBox{0, 0, 800, 600};
-    bool cursorFails = false;  // the cursor itself: fakeHost().cursor
-    DWORD tickCount = 1000;
+    DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
-    bool powerStatusFails = false;
-    HWND runningSaver = nullptr;  // what FindWindowW finds
-    bool glAvailable = true;
-    bool createWindowFails = false;
-    // The legacy platform's system components.
-    std::vector<BYTE> usePasswordValue;  // empty: no such registry value
-    bool desktopKeyPresent = true;
-    bool passwordCplPresent = false;
-    bool verifierExported = true;
-    std::deque<BOOL> verifierAnswers;  // one per check; none left: refused
-    bool mprPresent = false;
+    bool powerStatusFails = false, glAvailable = true, createWindowFails = false, imm32Loaded = false;
+    // The legacy platform's system components: the registry value (empty:
+    // none), "PASSWORD.CPL" with its export, the verifier's answers (none
+    // left: refused) and its dialog while it runs, "MPR.DLL".
+    std::vector<BYTE> usePasswordValue;
+    bool desktopKeyPresent = true, passwordCplPresent = false, verifierExported = true, mprPresent = false;
+    std::deque<BOOL> verifierAnswers;
+    std::function<void()> duringCheck;
     // Modules of those names put beside the program by someone else, and
     // whether LoadLibraryExW knows LOAD_LIBRARY_SEARCH_SYSTEM32 (systems
     // before it refuse the flag).
     std::set<std::wstring> plantedModules;
     bool searchFlagsSupported = true;
     std::wstring systemFolder = L"C:\\Windows\\system32";
-    bool imm32Loaded = false;
     // Makes runGuarded behave as if the guarded code faulted.
     bool faultInGuard = false;
     // Runs when the message loop finds nothing to do; by default the
@@ -85,18 +62,16 @@ struct FakePlatform {
     std::map<HWND, WNDPROC> procs;
     std::set<HWND> destroyed;
     std::deque<MSG> posted;
-    bool quitPosted = false;
-    int quitCode = 0;
-    bool loopStarved = false;
-    int verifierCalls = 0;
+    bool quitPosted = false, loopStarved = false;
+    int quitCode = 0, verifierCalls = 0;
 
     void record(const std::string& name, HWND window = nullptr, UINT message = 0, WPARAM wParam = 0,
                 LPARAM lParam = 0, const std::wstring& text = std::wstring());
     size_t count(const std::string& name) const;
-    // Messages posted (PostMessageW) with this id, in order.
-    std::vector<FakeCall> postsOf(UINT message) const;
-    // Index of the first call with this name at or after `from`, or -1.
-    long indexOf(const std::string& name, size_t from = 0) const;
+    // The calls with this name, in order.
+    std::vector<FakeCall> callsOf(const std::string& name) const;
+    // Index of the first call with this name, or -1.
+    long indexOf(const std::string& name) const;
 };
 
 FakePlatform& fake();

@@ -29,16 +29,6 @@ void check(bool condition, const char* what)
     }
 }
 
-const uintptr_t otherWindows[] = {1234, 0x777, 0xFFFFFFFF};
-
-bool isOtherWindow(HWND window)
-{
-    for (uintptr_t value : otherWindows)
-        if (window == fakeWindow(value))
-            return true;
-    return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -47,12 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t system = data[0];
     std::wstring tail;
-    for (size_t i = 1; i + 1 < size; i += 2) {
-        const wchar_t unit = static_cast<wchar_t>(data[i] | data[i + 1] << 8);
-        if (unit == 0)
-            break;
-        tail.push_back(unit);
-    }
+    for (size_t i = 1; i + 1 < size && (data[i] | data[i + 1]) != 0; i += 2)
+        tail.push_back(static_cast<wchar_t>(data[i] | data[i + 1] << 8));
 
     resetFake();
     fake().platformId = (system & 1) ? 1 : 2;
@@ -65,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (system & 16)
         fake().runningSaver = fakeWindow(0x999);
-    for (uintptr_t value : otherWindows)
-        fake().existingWindows.insert(value);
+    // Other programs' windows; 0x777 is the one in front.
+    fake().existingWindows = {1234, 0x777, 0xFFFFFFFF};
     fake().foregroundWindow = fakeWindow(0x777);
     // The user closes every dialog as soon as it opens.
     fakeDialogs().drivers[2003] = [](HWND dialog) { EndDialog(dialog, 1); };
@@ -79,11 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t modes = fakeDialogs().openOrder.size() + fake().count("PwdChangePasswordW") + fake().created.size();
     check(modes <= 1, "more than one mode ran");
     if (!fake().created.empty())
-        check(code == -1 && fake().count("MessageBoxA") == 1, "a saver window without OpenGL did not end with its message");
+        check(code == -1 && fakeHost().messageBoxes.size() == 1, "a saver window without OpenGL did not end with its message");
     if (code == 1)
         check(fakeDialogs().openOrder.size() == 1, "1 without the settings dialog");
     for (const FakeCreatedWindow& window : fake().created)
-        check(window.parent == nullptr || isOtherWindow(window.parent), "a preview inside a window that does not exist");
+        check(window.parent == nullptr || IsWindow(window.parent), "a preview inside a window that does not exist");
     if (fake().count("PwdChangePasswordW") > 0)
         check(fake().platformId == 1, "the password changed off the legacy platform");
     return 0;

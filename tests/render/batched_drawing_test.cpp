@@ -1,40 +1,22 @@
-// The specks and the meteor trail are drawn as one batch each, and the sky
-// wash is left out in frames without a flash, to spare the rasteriser two
-// thousand draws and a full-screen blend. These tests draw the same state
-// both ways onto the same noisy picture and demand the very same pixels:
-// they guard against a batch that changes the order of overlapping
-// drawings, drops or merges one, or a skipped wash that would have changed
-// something after all.
-#include "platform/offscreen.h"
+// The specks and the meteor trail are drawn as one batch each, to spare the
+// rasteriser two thousand draws. These tests draw the same state both ways
+// onto the same noisy picture and demand the very same pixels: they guard
+// against a batch that changes the order of overlapping drawings, drops or
+// merges one.
 #include "scene/drift_particles.h"
 #include "scene/meteor_field.h"
-#include "scene/scene_window.h"
 #include "settings/settings_store.h"
 
-#include "in_child.h"
-#include "picture_difference.h"
+#include "render_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <functional>
 #include <sstream>
-#include <string>
 
 namespace {
 
 constexpr int width = 320;
 constexpr int height = 240;
-
-HWND openScene(uint32_t seed)
-{
-    useFixedSceneSeed(seed);
-    HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
-    SendMessageW(window, WM_CREATE, 0, 0);
-    return window;
-}
 
 // Every byte value in every channel, in no particular order, so that each
 // blend meets dark, bright and saturated pixels alike.
@@ -128,11 +110,10 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
         std::ostringstream out;
         settingsStore.set("IntensivityOfLightnings", 0);
         settingsStore.set("Meteorites_State", 0);
-        HWND window = openScene(99);
+        Scene scene(width, height, 99);
         for (int direction = 0; direction < 2; ++direction) {
             settingsStore.set("DirectionOfClouds", direction);
-            for (int frame = 0; frame < 200; ++frame)
-                SendMessageW(window, WM_TIMER, 0, 0);
+            scene.frames(200);
             if (driftParticles.specks().size() < 1000)
                 out << "only " << driftParticles.specks().size() << " specks to draw\n";
             for (uint32_t round = 0; round < 3; ++round) {
@@ -143,15 +124,15 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
                 seedRandom(round + 1);
                 driftParticles.drawFrame();
                 glFinish();
-                const OffscreenPicture batched = readOffscreenFrame(window);
+                const OffscreenPicture batched = scene.picture();
 
                 show(background);
-                if (!pictureDifference(readOffscreenFrame(window), background).empty())
+                if (!pictureDifference(scene.picture(), background).empty())
                     out << "the background did not come back\n";
                 seedRandom(round + 1);
                 drawSpecksOneByOne(oneByOne);
                 glFinish();
-                const std::string diff = pictureDifference(batched, readOffscreenFrame(window), "batched", "one by one");
+                const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
                 if (!diff.empty())
                     out << "direction " << direction << ", round " << round << ": " << diff << "\n";
                 if (oneByOne.specks().size() != driftParticles.specks().size())
@@ -159,7 +140,6 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
                         << oneByOne.specks().size() << "\n";
             }
         }
-        SendMessageW(window, WM_CLOSE, 0, 0);
         return out.str();
     });
     EXPECT_EQ(report, "");
@@ -175,11 +155,10 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
         settingsStore.set("IntensivityOfLightnings", 0);
         settingsStore.set("Meteorites_State", 1);
         settingsStore.set("Meteorites_ColorOfTile", 0x3080F0);
-        HWND window = openScene(4242);
+        Scene scene(width, height, 4242);
         // The first frame launches a meteor; let it spray for a while, then
         // hold the next launch off so a frame walks the trail alone.
-        for (int frame = 0; frame < 120; ++frame)
-            SendMessageW(window, WM_TIMER, 0, 0);
+        scene.frames(120);
         if (meteorField.countdown != -1)
             out << "no meteor in flight\n";
         meteorField.countdown = 1000000;
@@ -194,51 +173,18 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
             show(background);
             meteorField.drawFrame();
             glFinish();
-            const OffscreenPicture batched = readOffscreenFrame(window);
+            const OffscreenPicture batched = scene.picture();
 
             show(background);
             drawTrailOneByOne(before);
             glFinish();
-            const std::string diff = pictureDifference(batched, readOffscreenFrame(window), "batched", "one by one");
+            const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
             if (!diff.empty())
                 out << "round " << round << ": " << diff << "\n";
             if (meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
                 out << "the batch drew " << meteorField.trailDrawnLastFrame << " of " << before.trail.size()
                     << " points\n";
         }
-        SendMessageW(window, WM_CLOSE, 0, 0);
-        return out.str();
-    });
-    EXPECT_EQ(report, "");
-}
-
-// The wash of a frame without a flash has alpha 0: drawn, it leaves every
-// pixel as it was under either blend function, so leaving it out is safe.
-TEST(BatchedDrawingRender, AWashOfAlphaZeroChangesNoPixel)
-{
-    const std::string report = inChild([] {
-        std::ostringstream out;
-        HWND window = openScene(3);
-        const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
-        for (int round = 0; round < 2; ++round) {
-            const OffscreenPicture background = noise(77 + round);
-            show(background);
-            glBlendFunc(GL_SRC_ALPHA, destinations[round]);
-            glEnable(GL_BLEND);
-            glColor4d(1.0, 1.0, 1.0, 0.0);
-            glBegin(GL_QUADS);
-            glVertex3d(-1.0, -0.75, 0.0);
-            glVertex3d(1.0, -0.75, 0.0);
-            glVertex3d(1.0, 0.75, 0.0);
-            glVertex3d(-1.0, 0.75, 0.0);
-            glEnd();
-            glDisable(GL_BLEND);
-            glFinish();
-            const std::string diff = pictureDifference(readOffscreenFrame(window), background, "washed", "before");
-            if (!diff.empty())
-                out << "round " << round << ": " << diff << "\n";
-        }
-        SendMessageW(window, WM_CLOSE, 0, 0);
         return out.str();
     });
     EXPECT_EQ(report, "");

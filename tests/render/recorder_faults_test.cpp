@@ -1,24 +1,17 @@
 // The real program under hostile settings, sizes and a missing OpenGL: it
 // must finish cleanly (in the sanitizer build, any out-of-bounds access or
 // undefined behaviour ends it with an error), or fail the documented way.
-#include "recorder_run.h"
+#include "render_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <string>
-#include <vector>
 
 namespace {
 
-bool exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // Settings nobody would choose, as a hand-edited file may hold them. What
 // the scene makes of each: DirectionOfClouds non-zero runs backwards;
@@ -55,8 +48,7 @@ TEST(RecorderFaults, ExtremeSettingsRunCleanly)
         const std::string out = folder + "/out.png";
         const RecorderRun run =
             runGyrelle({"--record", out, "--frames", "300", "--size", "32x24", "--seed", "9"}, folder);
-        EXPECT_EQ(0, run.status);
-        EXPECT_EQ("", run.errors);
+        EXPECT_EQ(0, run.status) << run.errors;
         EXPECT_EQ(32, loadPicture(out).width);
     }
 }
@@ -74,8 +66,7 @@ TEST(RecorderFaults, ExtremeWindowSizesCaptureSafely)
         const std::string out = folder + "/out.png";
         const RecorderRun run =
             runGyrelle({"--record", out, "--frames", "2", "--size", size, "--desktop", desktop}, folder);
-        EXPECT_EQ(0, run.status);
-        EXPECT_EQ("", run.errors);
+        EXPECT_EQ(0, run.status) << run.errors;
         EXPECT_TRUE(exists(out));
         unlink(out.c_str());
     }
@@ -94,8 +85,7 @@ TEST(RecorderFaults, NoOpenGLGivesTheMessageAndMinusOne)
                                        {"__EGL_VENDOR_LIBRARY_FILENAMES=" + noVendors});
     EXPECT_EQ(255, run.status);
     EXPECT_EQ("Open GL error: Screen saver can't set an appropriate OpenGL mode\n", run.errors);
-    EXPECT_FALSE(exists(out));
-    EXPECT_FALSE(exists(out + ".part"));
+    EXPECT_FALSE(exists(out) || exists(out + ".part"));
 }
 
 }  // namespace
