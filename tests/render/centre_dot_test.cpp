@@ -7,7 +7,7 @@
 #include "scene/screen_shards.h"
 #include "settings/settings_store.h"
 
-#include "in_child.h"
+#include "render_helpers.h"
 
 #include <gtest/gtest.h>
 
