@@ -77,25 +77,6 @@ TEST(Recorder, CentreDotIsBlack)
     EXPECT_GT(meanChannel(frame, 2), 10.0);
 }
 
-// The clouds take their colours from the settings file.
-TEST(Recorder, CloudColoursFollowTheSettings)
-{
-    const std::string folder = makeTemporaryFolder("colours");
-    const auto tinted = [&](const char* proper, const char* light, const char* name) {
-        writeSettings(folder, {std::string("\"ProperColor\"=\"") + proper + "\"",
-                               std::string("\"LightColor\"=\"") + light + "\"",
-                               "\"IntensivityOfLightnings\"=\"0\"", "\"Meteorites_State\"=\"0\""});
-        return loadPicture(record(folder, name, 250, "9"));
-    };
-    // Pure red clouds without sheen, then pure blue ones.
-    const OffscreenPicture red = tinted("255", "0", "red.png");
-    const OffscreenPicture blue = tinted("16711680", "0", "blue.png");
-    EXPECT_GT(meanChannel(red, 0), 20.0);
-    EXPECT_LT(meanChannel(red, 2), 2.0);
-    EXPECT_GT(meanChannel(blue, 2), 20.0);
-    EXPECT_LT(meanChannel(blue, 0), 2.0);
-}
-
 // Bad arguments: one line naming the problem, status 2, no file.
 TEST(Recorder, BadArgumentsWriteNothing)
 {
