@@ -114,6 +114,9 @@ red_share() {
         2>/dev/null || echo 0
 }
 
+# The same share rounded to hundredths: 1 when all of the middle is red.
+red_fraction_of_screen() { awk -v s="$(red_share)" 'BEGIN { print int(s * 100 + 0.5) / 100 }'; }
+
 # Covers the screen with red, as a desktop for the saver to shatter, and
 # waits until it shows.
 show_red_desktop() {
