@@ -11,10 +11,7 @@ XVFB_PID=
 STARTED_PIDS=()
 CEILING=120  # seconds; only a broken program should ever reach it
 
-fail() {
-    echo "FAIL: $*" >&2
-    FAILURES=$((FAILURES + 1))
-}
+fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
 
 check() {  # DESCRIPTION EXPECTED ACTUAL
     if [ "$2" != "$3" ]; then fail "$1: expected '$2', got '$3'"; else echo "ok: $1"; fi
@@ -86,14 +83,9 @@ saver_window() {  # NAME
     return 1
 }
 
-wait_for_window() {  # NAME; prints its id
-    wait_until "$CEILING" saver_window "$1"
-}
+wait_for_window() { wait_until "$CEILING" saver_window "$1"; }  # NAME; prints its id
 
-running() {  # PID
-    kill -0 "$1" 2>/dev/null
-}
-
+running() { kill -0 "$1" 2>/dev/null; }  # PID
 ended() { ! running "$1"; }
 
 # Waits for PID to end and sets STATUS to its exit status, or to "running"
@@ -108,9 +100,7 @@ wait_status() {  # PID [SECONDS]
 }
 
 # Gives a saver that wrongly ends on some input the time to do so.
-settle() {
-    sleep 1
-}
+settle() { sleep 1; }
 
 # The share of the middle of the screen (where the shards fly into the
 # depth), 0 to 1, that shows the desktop's pure red at any brightness (the
@@ -123,6 +113,9 @@ red_share() {
         \( -clone 2 -threshold 6.5% -negate \) -delete 0-2 -evaluate-sequence min -format '%[fx:mean]' info: \
         2>/dev/null || echo 0
 }
+
+# The same share rounded to hundredths: 1 when all of the middle is red.
+red_fraction_of_screen() { awk -v s="$(red_share)" 'BEGIN { print int(s * 100 + 0.5) / 100 }'; }
 
 # Covers the screen with red, as a desktop for the saver to shatter, and
 # waits until it shows.

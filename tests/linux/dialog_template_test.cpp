@@ -5,8 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
+
+std::vector<int> ids(const DialogTemplate* dialog)
+{
+    std::vector<int> found;
+    for (size_t i = 0; i < dialog->itemCount; ++i)
+        found.push_back(dialog->items[i].id);
+    return found;
+}
 
 // Guards the Linux dialogs drifting from the resource script: the tables
 // must carry every control, in template order, with its style.
@@ -21,11 +30,9 @@ TEST(DialogTemplates, TablesFollowTheResourceScript)
     EXPECT_EQ(settings->cy, 174);
     EXPECT_STREQ(settings->fontName, "MS Shell Dlg");
     EXPECT_EQ(settings->pointSize, 8);
-    const int settingsIds[] = {-1, -1, -1, -1, -1, 1004, 1005, 1014, 1009, -1, 1015,
-                               -1, -1, 1018, -1, -1, 1010, -1, 1019, 1020, 1021};
-    ASSERT_EQ(settings->itemCount, sizeof settingsIds / sizeof settingsIds[0]);
-    for (size_t i = 0; i < settings->itemCount; ++i)
-        EXPECT_EQ(settings->items[i].id, settingsIds[i]) << i;
+    const std::vector<int> settingsIds = {-1, -1, -1, -1, -1, 1004, 1005, 1014, 1009, -1, 1015,
+                                          -1, -1, 1018, -1, -1, 1010, -1, 1019, 1020, 1021};
+    EXPECT_EQ(ids(settings), settingsIds);
     EXPECT_EQ(settings->items[0].textResource, 118);
     EXPECT_EQ(settings->items[0].style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_SUNKEN));
     EXPECT_EQ(settings->items[7].style & BS_NOTIFY, static_cast<DWORD>(BS_NOTIFY));
@@ -36,10 +43,7 @@ TEST(DialogTemplates, TablesFollowTheResourceScript)
     ASSERT_NE(picker, nullptr);
     EXPECT_STREQ(picker->caption, "Adjust color");
     EXPECT_EQ(picker->exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY));
-    const int pickerIds[] = {1010, 1011, 1001, -1, 1009, -1, 1003, -1, 1004, 1012, -1};
-    ASSERT_EQ(picker->itemCount, sizeof pickerIds / sizeof pickerIds[0]);
-    for (size_t i = 0; i < picker->itemCount; ++i)
-        EXPECT_EQ(picker->items[i].id, pickerIds[i]) << i;
+    EXPECT_EQ(ids(picker), (std::vector<int>{1010, 1011, 1001, -1, 1009, -1, 1003, -1, 1004, 1012, -1}));
     EXPECT_STREQ(picker->items[10].text, "Sample:");
     EXPECT_EQ(picker->items[9].style & SS_TYPEMASK, static_cast<DWORD>(SS_OWNERDRAW));
 
@@ -50,6 +54,8 @@ TEST(DialogTemplates, TablesFollowTheResourceScript)
     EXPECT_EQ(platformFindDialogTemplate(1), nullptr);
 }
 
+// Guards the reading of typed numbers: GetDlgItemInt's rules (spaces
+// around, no trailing junk, no sign unless signed, no overflow).
 TEST(DialogTemplates, TypedNumbersReadAsGetDlgItemIntReadsThem)
 {
     const struct {

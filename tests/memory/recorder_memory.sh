@@ -27,26 +27,22 @@ settings() {
 "$gyrelle" --record "$work/desktop.png" --frames 1 --size 40x30 --seed 3
 
 case $mode in
-leaks)
-    frames=${3:-2000}
+leaks)  # both directions
     export ASAN_OPTIONS=detect_leaks=1
     for direction in 0 1; do
         settings "$direction"
-        "$gyrelle" --record "$work/out.png" --frames "$frames" --size 64x48 --seed 11 --desktop "$work/desktop.png"
-        echo "direction $direction: $frames frames, no leak"
+        "$gyrelle" --record "$work/out.png" --frames "${3:-2000}" --size 64x48 --seed 11 --desktop "$work/desktop.png"
+        echo "direction $direction: ${3:-2000} frames, no leak"
     done
     ;;
 memcheck)
-    frames=${3:-50}
     # llvmpipe's JIT makes Valgrind slow and noisy; softpipe draws the same.
-    export GALLIUM_DRIVER=softpipe
     # One direction only: Valgrind is slow, and the directions differ only
     # in numbers, which the leak run covers both ways.
     settings 1
-    valgrind --quiet --error-exitcode=1 --suppressions="$tests/valgrind.supp" \
-        "$gyrelle" --record "$work/out.png" --frames "$frames" --size 64x48 --seed 11 \
-        --desktop "$work/desktop.png"
-    echo "direction 1: $frames frames, no memory error"
+    GALLIUM_DRIVER=softpipe valgrind --quiet --error-exitcode=1 --suppressions="$tests/valgrind.supp" \
+        "$gyrelle" --record "$work/out.png" --frames "${3:-50}" --size 64x48 --seed 11 --desktop "$work/desktop.png"
+    echo "direction 1: ${3:-50} frames, no memory error"
     ;;
 *)
     echo "usage: $0 leaks|memcheck GYRELLE [FRAMES]" >&2

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -21,18 +23,19 @@ bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 // Meteorites_State non-zero is on.
 TEST(RecorderFaults, ExtremeSettingsRunCleanly)
 {
+    const auto all = [](const std::string& value) {
+        std::vector<std::string> lines;
+        for (const char* name : {"DirectionOfClouds", "IntensivityOfLightnings", "LightColor", "ProperColor",
+                                 "Meteorites_ColorOfTile", "Meteorites_State"})
+            lines.push_back("\"" + std::string(name) + "\"=\"" + value + "\"");
+        return lines;
+    };
     const struct {
         const char* what;
         std::vector<std::string> lines;
     } cases[] = {
-        {"all at INT_MIN",
-         {"\"DirectionOfClouds\"=\"-2147483648\"", "\"IntensivityOfLightnings\"=\"-2147483648\"",
-          "\"LightColor\"=\"-2147483648\"", "\"ProperColor\"=\"-2147483648\"",
-          "\"Meteorites_ColorOfTile\"=\"-2147483648\"", "\"Meteorites_State\"=\"-2147483648\""}},
-        {"all at INT_MAX",
-         {"\"DirectionOfClouds\"=\"2147483647\"", "\"IntensivityOfLightnings\"=\"2147483647\"",
-          "\"LightColor\"=\"2147483647\"", "\"ProperColor\"=\"2147483647\"",
-          "\"Meteorites_ColorOfTile\"=\"2147483647\"", "\"Meteorites_State\"=\"2147483647\""}},
+        {"all at INT_MIN", all("-2147483648")},
+        {"all at INT_MAX", all("2147483647")},
         {"negative colours, lightning 1000000",
          {"\"IntensivityOfLightnings\"=\"1000000\"", "\"LightColor\"=\"-1\"", "\"ProperColor\"=\"-16777216\"",
           "\"Meteorites_ColorOfTile\"=\"-8355712\""}},

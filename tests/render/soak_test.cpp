@@ -1,6 +1,6 @@
 // Hours of running: the saver draws frame after frame with every element at
-// its busiest (lightning at 100, meteorites on, a desktop to shatter) in
-// both cloud directions; after every frame the elements' state must stay
+// its busiest (lightning at 100, meteorites on, a desktop to shatter) with
+// DirectionOfClouds 0, 1 and -3; after every frame the elements' state must stay
 // finite and bounded, and memory must not creep.
 //
 // GYRELLE_SOAK_FRAMES sets the frames per direction (default 1000; the
@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <sstream>
 
 namespace {
@@ -35,7 +36,7 @@ constexpr bool addressSanitizer = false;
 // frame. The scene's numbers are exact, so any change to a constant, a
 // formula or the order of the random draws changes it; after a deliberate
 // change, take the new value from the failure.
-constexpr uint64_t defaultRunFingerprint = 16506616600028988302ull;
+constexpr uint64_t defaultRunFingerprint = 5417580207757824473ull;
 
 long residentKiB()
 {
@@ -56,17 +57,13 @@ class Fingerprint {
 public:
     std::string faults;
 
-    void add(double v, const char* what)
+    void add(std::initializer_list<double> values, const char* what)
     {
-        if (!std::isfinite(v) && faults.find(what) == std::string::npos)
-            faults += std::string(what) + " is not finite; ";
-        add(static_cast<uint64_t>(std::isfinite(v) ? std::llround(v * 1e6) : 0));
-    }
-    void add(const Vector3& v, const char* what)
-    {
-        add(v.x, what);
-        add(v.y, what);
-        add(v.z, what);
+        for (double v : values) {
+            if (!std::isfinite(v) && faults.find(what) == std::string::npos)
+                faults += std::string(what) + " is not finite; ";
+            add(static_cast<uint64_t>(std::isfinite(v) ? std::llround(v * 1e6) : 0));
+        }
     }
     void add(uint64_t v)
     {
@@ -85,40 +82,30 @@ std::string checkElements(Fingerprint& print, size_t& lastShardCount)
     std::ostringstream out;
     if (driftParticles.specks().size() > static_cast<size_t>(DriftParticles::maxSpecks))
         out << driftParticles.specks().size() << " specks; ";
-    for (const DriftParticle& speck : driftParticles.specks()) {
-        print.add(speck.position, "a speck");
-        print.add(speck.brightness, "a speck");
-    }
+    for (const DriftParticle& s : driftParticles.specks())
+        print.add({s.position.x, s.position.y, s.position.z, s.brightness}, "a speck");
     if (meteorField.trail.size() > static_cast<size_t>(MeteorField::maxTrail))
         out << meteorField.trail.size() << " trail points; ";
-    for (const TrailParticle& point : meteorField.trail) {
-        print.add(point.position, "a trail point");
-        print.add(point.brightness, "a trail point");
-    }
-    print.add(static_cast<uint64_t>(meteorField.countdown));
-    if (meteorField.countdown < 0) {
-        print.add(meteorField.position, "the meteor");
-        print.add(meteorField.velocity, "the meteor");
-    }
-    print.add(static_cast<uint64_t>(meteorField.flareDrawnLastFrame));
+    for (const TrailParticle& p : meteorField.trail)
+        print.add({p.position.x, p.position.y, p.position.z, p.brightness}, "a trail point");
+    const MeteorField& m = meteorField;
+    print.add({double(m.countdown), double(m.flareDrawnLastFrame)}, "the meteor");
+    if (m.countdown < 0)
+        print.add({m.position.x, m.position.y, m.position.z, m.velocity.x, m.velocity.y, m.velocity.z}, "the meteor");
     if (lightningFlashes.flashesDrawnLastFrame() > 4 || lightningFlashes.flashes().size() > 4)
         out << lightningFlashes.flashes().size() << " flashes alive; ";
-    for (const LightningFlash& flash : lightningFlashes.flashes()) {
-        print.add(flash.depth, "a flash");
-        print.add(flash.angle, "a flash");
-        print.add(flash.brightness, "a flash");
-        print.add(static_cast<uint64_t>(flash.framesLeft));
-    }
-    print.add(lightningFlashes.skyAlphaLastFrame(), "the sky wash");
+    for (const LightningFlash& f : lightningFlashes.flashes())
+        print.add({f.depth, f.angle, f.brightness, double(f.framesLeft)}, "a flash");
+    print.add({lightningFlashes.skyAlphaLastFrame()}, "the sky wash");
     if (screenShards.shards().size() > lastShardCount)
         out << "shards came back; ";
     lastShardCount = screenShards.shards().size();
     // A shard whose centre became NaN may be drawn once and must then be
     // gone, so one seen after the frame is already a fault.
-    for (const Shard& shard : screenShards.shards()) {
-        print.add(shard.centre, "a shard");
-        for (const Vector3& corner : shard.corners)
-            print.add(corner, "a shard");
+    for (const Shard& s : screenShards.shards()) {
+        print.add({s.centre.x, s.centre.y, s.centre.z}, "a shard");
+        for (int i = 0; i < 3; ++i)
+            print.add({s.corners[i].x, s.corners[i].y, s.corners[i].z, s.texCoords[i].x, s.texCoords[i].y}, "a shard");
     }
     return out.str() + print.faults;
 }
@@ -146,9 +133,9 @@ TEST(Soak, EveryElementStaysFiniteAndBounded)
         size_t mostSpecks = 0;  // the run proves nothing unless every element was busy
         size_t mostTrail = 0;
         long flashFrames = 0;
-        for (int direction : {0, -3}) {
+        for (int direction : {0, 1, -3}) {
             settingsStore.set("DirectionOfClouds", direction);
-            Scene scene(64, 48, 17 + (direction != 0), &desktop);
+            Scene scene(64, 48, 17 + direction, &desktop);
             size_t shards = ScreenShards::shardCount;
             for (long n = 0; n < frames && out.str().empty(); ++n) {
                 scene.frames();

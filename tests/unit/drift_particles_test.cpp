@@ -1,12 +1,11 @@
-// Drift specks: where they are born, the spawn limits, their lifetime and
-// the once-per-frame walk. Drawing runs without a rendering context.
+// Drift specks: the spawn limits, which the soak's fingerprint of a long run
+// cannot see (the cap is never reached there, and a failed draw leaves no
+// trace in the state). Drawing runs without a rendering context.
 #include "scene/drift_particles.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <map>
 
 namespace {
 
@@ -17,39 +16,6 @@ protected:
 };
 
 }  // namespace
-
-// Guards the birth by DirectionOfClouds (any non-zero value is backwards):
-// forward specks start at the picture plane going into the depth, backward
-// ones start deep coming towards the camera; drawn there, then moved once.
-// Every speck is drawn in 159 frames in either direction: the ends of the
-// depth range belong to the live range.
-TEST_F(DriftTest, BirthAndLifetimeFollowDirectionOfClouds)
-{
-    const struct {
-        int32_t direction;
-        double spawnDepth, speed;
-    } cases[] = {{0, 0.0, -0.6}, {1, -95.0, 0.6}, {-3, -95.0, 0.6}};
-    for (const auto& d : cases) {
-        settingsStore.set("DirectionOfClouds", d.direction);
-        DriftParticles element;
-        seedRandom(42);
-        element.drawFrame();
-        const int32_t firstBorn = element.birthCounter();
-        ASSERT_TRUE(firstBorn > 0 && firstBorn <= 10) << firstBorn;
-        for (const DriftParticle& p : element.specks()) {
-            EXPECT_TRUE(p.velocity.x == 0.0 && p.velocity.y == 0.0 && p.velocity.z == d.speed);
-            EXPECT_EQ(p.position.z, d.spawnDepth + d.speed) << "direction " << d.direction;
-            const double r = std::hypot(p.position.x, p.position.y);
-            EXPECT_TRUE(r >= 1.0 - 1e-12 && r <= 10.0 + 1e-12) << r;
-            EXPECT_TRUE(p.brightness >= 0.3 && p.brightness <= 0.5) << p.brightness;
-        }
-        for (int frame = 2; frame <= 159; ++frame) {
-            ASSERT_EQ(element.specks().begin()->birthIndex, 0) << "gone before its 159th frame";
-            element.drawFrame();
-        }
-        EXPECT_EQ(element.specks().begin()->birthIndex, firstBorn) << "direction " << d.direction;
-    }
-}
 
 // Guards the radius draw: one below 1 makes nothing and leaves the birth
 // counter alone, so birth indices stay without gaps.
@@ -92,28 +58,3 @@ TEST_F(DriftTest, PopulationNeverPassesTwoThousand)
     EXPECT_EQ(element.birthCounter(), full);
 }
 
-// Guards the walk over a set with removals: everything alive at the start
-// of a frame is drawn and moved exactly once, newborns included.
-TEST_F(DriftTest, EverySpeckAliveIsDrawnAndMovedOncePerFrame)
-{
-    DriftParticles element;
-    seedRandom(23);
-    for (int frame = 0; frame < 205; ++frame) {
-        std::map<int32_t, double> before;
-        for (const DriftParticle& p : element.specks())
-            before[p.birthIndex] = p.position.z;
-        const int32_t counter = element.birthCounter();
-        element.drawFrame();
-        EXPECT_EQ(element.drawnLastFrame(), static_cast<int32_t>(before.size()) + element.birthCounter() - counter);
-        size_t survivors = 0;
-        for (const DriftParticle& p : element.specks()) {
-            const auto old = before.find(p.birthIndex);
-            survivors += old != before.end();
-            ASSERT_EQ(p.position.z, (old == before.end() ? 0.0 : old->second) - 0.6) << "frame " << frame;
-        }
-        size_t leaving = 0;
-        for (const auto& entry : before)
-            leaving += entry.second - 0.6 < -95.0;
-        ASSERT_EQ(survivors + leaving, before.size()) << "frame " << frame;
-    }
-}

@@ -1,14 +1,13 @@
-// Lightning: birth rate, lifetimes, the sky wash, the shape of a bolt's walk
-// and the glow texture. Drawing runs without a rendering context, where GL
-// calls do nothing.
+// Lightning: the birth rate at the intensities the soak's fingerprint does
+// not run, lifetimes and the sky wash of chosen flashes, and the glow
+// texture. Drawing runs without a rendering context, where GL calls do
+// nothing.
 #include "scene/lightning_flashes.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -30,31 +29,20 @@ LightningFlash flash(int32_t framesLeft, double brightness)
 
 }  // namespace
 
-// Guards the birth chance, IntensivityOfLightnings x 0.001 a frame, and at
-// most one birth a frame: a wrong scale would flood or starve the sky.
-TEST_F(LightningTest, BirthRateFollowsIntensity)
+// Guards the birth chance, IntensivityOfLightnings x 0.001 a frame: at 0
+// no flash is ever born.
+TEST_F(LightningTest, BirthChanceFollowsIntensity)
 {
-    const struct {
-        int32_t intensity;
-        double probability;
-        int fewest, most;
-    } cases[] = {{0, 0.0, 0, 0}, {30, 0.03, 60, 120}, {100, 0.1, 225, 375}};
-    for (const auto& c : cases) {
-        settingsStore.set("IntensivityOfLightnings", c.intensity);
+    for (const auto& [intensity, probability] : {std::pair{0, 0.0}, std::pair{30, 0.03}, std::pair{1000, 1.0}}) {
+        settingsStore.set("IntensivityOfLightnings", intensity);
         LightningFlashes element;
         element.setUp();
-        EXPECT_DOUBLE_EQ(element.lightningProbability(), c.probability);
+        EXPECT_DOUBLE_EQ(element.lightningProbability(), probability);
         seedRandom(1234);
-        int births = 0;
-        for (int frame = 0; frame < 3000; ++frame) {
-            const auto kept = std::count_if(element.flashes().begin(), element.flashes().end(),
-                                            [](const LightningFlash& f) { return f.framesLeft != 0; });
+        for (int frame = 0; frame < 3000 && intensity == 0; ++frame) {
             element.drawFrame();
-            const auto born = static_cast<int>(element.flashes().size() - kept);
-            ASSERT_TRUE(born == 0 || born == 1) << born;
-            births += born;
+            ASSERT_TRUE(element.flashes().empty());
         }
-        EXPECT_TRUE(births >= c.fewest && births <= c.most) << "intensity " << c.intensity << ": " << births;
     }
 }
 
@@ -80,72 +68,6 @@ TEST_F(LightningTest, FlashIsDrawnInExactlyItsFramesAndWashesTheSky)
         EXPECT_EQ(element.skyAlphaLastFrame(), 0.0);
         EXPECT_TRUE(element.flashes().empty()) << "N " << n;
     }
-}
-
-// Guards the walk order: dropping finished flashes must not reorder the
-// others.
-TEST_F(LightningTest, WalkKeepsBirthOrderAcrossRemovals)
-{
-    settingsStore.set("IntensivityOfLightnings", 0);
-    LightningFlashes element;
-    element.setUp();
-    for (int i = 0; i < 5; ++i)
-        element.flashes().push_back(flash(std::vector<int32_t>{3, 1, 2, 1, 3}[i], 0.001 * (i + 1)));
-    seedRandom(9);
-    element.drawFrame();
-    EXPECT_EQ(element.flashesDrawnLastFrame(), 5);
-    element.drawFrame();  // the two one-frame flashes go
-    EXPECT_EQ(element.flashesDrawnLastFrame(), 3);
-    std::vector<double> order;
-    for (const LightningFlash& f : element.flashes())
-        order.push_back(f.brightness);
-    EXPECT_EQ(order, (std::vector<double>{0.001, 0.003, 0.005}));
-    EXPECT_DOUBLE_EQ(element.skyAlphaLastFrame(), 3.0 * (0.001 + 0.003 + 0.005));
-}
-
-// Guards the birth draws' ranges; the brightness is tied to the depth.
-TEST_F(LightningTest, RandomizedFlashesStayInRange)
-{
-    seedRandom(77);
-    for (int i = 0; i < 2000; ++i) {
-        const LightningFlash f = LightningFlash::randomize();
-        ASSERT_TRUE(f.depth >= 3.0 && f.depth <= 98.0) << f.depth;
-        ASSERT_TRUE(f.angle >= 0.0 && f.angle <= 596.902594) << f.angle;
-        ASSERT_TRUE(f.brightness >= 0.5 / f.depth && f.brightness <= 1.0 / f.depth) << f.brightness;
-        ASSERT_TRUE(f.framesLeft >= 1 && f.framesLeft <= 4) << f.framesLeft;
-    }
-}
-
-// Guards the bolt's walk: the main branch starts on the rim in the flash's
-// plane; no bolt draws more than 10 branches however many were pushed;
-// every branch walks at least 42 vertices, even one forking outside the
-// rim (without the floor it would vanish as a dot), and ends outside it.
-TEST_F(LightningTest, BoltWalksAreBoundedAndLongEnough)
-{
-    int boltsOverTheLimit = 0;
-    int shortest = 1 << 30;
-    int startedOutside = 0;
-    for (uint32_t seed = 1; seed <= 400; ++seed) {
-        seedRandom(seed);
-        const LightningFlash f = LightningFlash::randomize();
-        BoltTrace trace;
-        EXPECT_EQ(f.drawBolt(0, &trace), f.brightness);
-        ASSERT_FALSE(trace.drawn.empty());
-        EXPECT_EQ(trace.drawn.size(), static_cast<size_t>(std::min(trace.pushed, 10))) << "seed " << seed;
-        boltsOverTheLimit += trace.pushed > 10;
-        const BoltBranch& main = trace.drawn.front().branch;
-        EXPECT_NEAR(std::hypot(main.start.x, main.start.y), 4.0, 1e-12);
-        for (const BoltTrace::DrawnBranch& b : trace.drawn) {
-            shortest = std::min(shortest, b.vertices);
-            startedOutside += std::hypot(b.branch.start.x, b.branch.start.y) > 4.0;
-            EXPECT_GT(b.end.length(), 4.0);
-            EXPECT_EQ(b.branch.start.z, -f.depth) << "a bolt stays in its plane";
-            EXPECT_LE(b.branch.brightness, f.brightness);
-        }
-    }
-    EXPECT_EQ(shortest, 42);
-    EXPECT_GT(startedOutside, 0);
-    EXPECT_GT(boltsOverTheLimit, 0) << "no bolt reached the branch limit; the test proves nothing";
 }
 
 // Guards the glow texture: peak, edge and corner bytes, round and falling
