@@ -34,12 +34,6 @@ as_user() { "${AS_USER[@]}" "$@"; }
 gyrelle_pid() {  # PATTERN: the newest Gyrelle whose arguments match
     pgrep -n -f -- "^$PROGRAM $1"
 }
-wait_until() {  # SECONDS COMMAND...: polls until the command succeeds
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 5))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
-    return 1
-}
 frames_differ() {  # WINDOW: two looks half a second apart differ
     import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
         [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
@@ -50,30 +44,30 @@ display -window root "$WORK/red.png"
 check "the root is red" 1 "$(red_fraction_of_screen)"
 "${AS_USER[@]}" xscreensaver --no-splash >"$WORK/daemon.log" 2>&1 &
 STARTED_PIDS+=("$!")
-wait_until 30 as_user xscreensaver-command -time || fail "the daemon did not answer"
+wait_until "$CEILING" as_user xscreensaver-command -time >/dev/null 2>&1 || fail "the daemon did not answer"
 as_user xscreensaver-command -activate >/dev/null 2>&1
-wait_until 60 gyrelle_pid "--root\$" && echo "ok: the daemon runs Gyrelle" ||
+wait_until "$CEILING" gyrelle_pid "--root\$" >/dev/null 2>&1 && echo "ok: the daemon runs Gyrelle" ||
     { fail "no Gyrelle: $(tail -n5 "$WORK/daemon.log")"; finish; }
-red_shards_seen 20 || fail "no red shards: the saved desktop was not used"
+red_shards_seen >/dev/null || fail "no red shards: the saved desktop was not used"
 frames_differ root && echo "ok: the screen changes from frame to frame" || fail "the screen stands still"
 as_user xscreensaver-command -deactivate >/dev/null 2>&1
-wait_until 30 eval '! gyrelle_pid "--root\$"' && echo "ok: -deactivate ends Gyrelle" || fail "Gyrelle outlived -deactivate"
+wait_until "$CEILING" eval '! gyrelle_pid "--root\$"' >/dev/null 2>&1 && echo "ok: -deactivate ends Gyrelle" || fail "Gyrelle outlived -deactivate"
 
 "${AS_USER[@]}" xscreensaver-settings >"$WORK/settings.log" 2>&1 &
 SETTINGS_PID=$!
 STARTED_PIDS+=("$SETTINGS_PID")
-wait_until 60 gyrelle_pid "--root --window-id 0x" && echo "ok: the settings tool runs the preview" ||
+wait_until "$CEILING" gyrelle_pid "--root --window-id 0x" >/dev/null 2>&1 && echo "ok: the settings tool runs the preview" ||
     { fail "no preview: $(tail -n5 "$WORK/settings.log")"; finish; }
 PANE=$(xdotool search --name '^XScreenSaver Settings Preview$' | head -n1)
 red_in_pane() {
     import -window "$PANE" "$WORK/pane.png" && [ "$(convert "$WORK/pane.png" -fuzz 30% -transparent red \
         -alpha extract -negate -format '%[fx:mean > 0.05]' info:)" = 1 ]
 }
-wait_until 20 red_in_pane && echo "ok: red shards of the saved desktop in the pane" || fail "no red shards in the pane"
-wait_until 30 frames_differ "$PANE" && echo "ok: the preview draws into the pane" || fail "the pane stands still"
+wait_until "$CEILING" red_in_pane >/dev/null 2>&1 && echo "ok: red shards of the saved desktop in the pane" || fail "no red shards in the pane"
+wait_until "$CEILING" frames_differ "$PANE" >/dev/null 2>&1 && echo "ok: the preview draws into the pane" || fail "the pane stands still"
 running "$(gyrelle_pid "--root --window-id")" && echo "ok: the preview lives on" || fail "the preview ended"
 kill "$SETTINGS_PID"
-wait_until 30 eval '! gyrelle_pid "--root --window-id"' && echo "ok: the preview ends with the tool" ||
+wait_until "$CEILING" eval '! gyrelle_pid "--root --window-id"' >/dev/null 2>&1 && echo "ok: the preview ends with the tool" ||
     fail "the preview outlived the settings tool"
 as_user xscreensaver-command -exit >/dev/null 2>&1
 finish
