@@ -11,24 +11,17 @@ for args in "" -c /s -root; do
 done
 start_xvfb -extension GLX
 
+box_or_end() {  # sets box to the message box's id, if it shows before the saver ends
+    box=$(xdotool search --name '^Open GL error$' 2>/dev/null | head -n1)
+    [ -n "$box" ] || ended "$SAVER_PID"
+}
+
 for tail in "/s" "/p"; do
     args=$tail
-    if [ "$tail" = /p ]; then
-        "$PARENT_WINDOW" >"$WORK/parent.id" &
-        PARENT_PID=$!
-        STARTED_PIDS+=("$PARENT_PID")
-        for _ in $(seq 100); do [ -s "$WORK/parent.id" ] && break; sleep 0.05; done
-        args="/p $(head -n1 "$WORK/parent.id")"
-    fi
+    [ "$tail" = /p ] && start_other_window && args="/p $OTHER_ID"
     # shellcheck disable=SC2086
     start_saver $args
-    box=
-    for _ in $(seq 200); do
-        box=$(xdotool search --name '^Open GL error$' 2>/dev/null | head -n1)
-        [ -n "$box" ] && break
-        running "$SAVER_PID" || break
-        sleep 0.05
-    done
+    wait_until "$CEILING" box_or_end
     if [ -n "$box" ]; then
         echo "ok: '$tail' shows the OpenGL message"
         xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"

@@ -12,10 +12,8 @@ echo 1 >"$WORK/supply/AC/online"
 echo On >"$WORK/monitor"
 export GYRELLE_TEST_POWER_SUPPLY="$WORK/supply" GYRELLE_TEST_MONITOR_POWER="$WORK/monitor"
 
-"$PARENT_WINDOW" >"$WORK/parent.id" &
-STARTED_PIDS+=("$!")
-for _ in $(seq 100); do [ -s "$WORK/parent.id" ] && break; sleep 0.05; done
-start_saver /p "$(head -n1 "$WORK/parent.id")"
+start_other_window
+start_saver /p "$OTHER_ID"
 PREVIEW_PID=$SAVER_PID
 
 ends_full_screen() {  # DESCRIPTION FILE TEXT: writing TEXT to FILE ends it

@@ -5,31 +5,19 @@
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
-start_parent() {
-    rm -f "$WORK/parent.id"
-    "$PARENT_WINDOW" >"$WORK/parent.id" &
-    PARENT_PID=$!
-    STARTED_PIDS+=("$PARENT_PID")
-    for _ in $(seq 100); do
-        [ -s "$WORK/parent.id" ] && break
-        sleep 0.05
-    done
-    PARENT_ID=$(head -n1 "$WORK/parent.id")
-}
-
-run_preview_case() {  # DESCRIPTION ARGUMENTS... (PARENT_ID set)
+run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window)
     local description=$1
     shift
     start_saver "$@"
     local id
     id=$(wait_for_window "Preview") || { fail "$description: no preview window"; kill "$SAVER_PID"; return; }
     check "$description: fills the parent" "300x200" "$(xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
-    check "$description: child of the parent" "$(printf '0x%x' "$PARENT_ID")" "$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')"
+    check "$description: child of the parent" "$(printf '0x%x' "$OTHER_ID")" "$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')"
     xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
     settle
     running "$SAVER_PID" && echo "ok: $description: input keeps the preview" || fail "$description: input ended the preview"
     # Once the picture kept its first size: the new strip stayed one colour.
-    xdotool windowsize "$PARENT_ID" 500 400
+    xdotool windowsize "$OTHER_ID" 500 400
     local colours=0
     for _ in $(seq 100); do
         colours=$(import -window "$id" -crop 150x150+340+10 -format '%k' info: 2>/dev/null || echo 0)
@@ -38,34 +26,34 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (PARENT_ID set)
     done
     [ "$colours" -gt 20 ] && echo "ok: $description: a grown parent is drawn whole" ||
         fail "$description: the grown strip shows $colours colours"
-    kill -USR1 "$PARENT_PID"
+    kill -USR1 "$OTHER_PID"
     wait_status "$SAVER_PID" 5
     check "$description: the parent's end ends it with 0" 0 "$STATUS"
-    kill -TERM "$PARENT_PID" 2>/dev/null
-    wait "$PARENT_PID" 2>/dev/null
+    kill -TERM "$OTHER_PID" 2>/dev/null
+    wait "$OTHER_PID" 2>/dev/null
 }
 
-start_parent
-run_preview_case "/p" /p "$PARENT_ID"
-start_parent
-run_preview_case "/l" /l "$PARENT_ID"
-start_parent
-XSCREENSAVER_WINDOW=$PARENT_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$PARENT_ID")"
-start_parent
-XSCREENSAVER_WINDOW=$PARENT_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
+start_other_window
+run_preview_case "/p" /p "$OTHER_ID"
+start_other_window
+run_preview_case "/l" /l "$OTHER_ID"
+start_other_window
+XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$OTHER_ID")"
+start_other_window
+XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
 
 # The parent destroyed at every moment of the preview's start, before and
 # after its window is made: it ends at once (0), or finds no window (255).
 # Once a parent gone just before the window was made left it drawing into
 # nothing for ever.
 for delay in 0 0.02 0.05 0.1 0.15 0.2 0.3 0.5; do
-    start_parent
-    start_saver /p "$PARENT_ID"
+    start_other_window
+    start_saver /p "$OTHER_ID"
     sleep "$delay"
-    kill -USR1 "$PARENT_PID"
+    kill -USR1 "$OTHER_PID"
     wait_status "$SAVER_PID" 20
     case $STATUS in 0 | 255) echo "ok: parent gone after ${delay}s: $STATUS" ;; *) fail "parent gone after ${delay}s: $STATUS" ;; esac
-    kill -TERM "$PARENT_PID" 2>/dev/null
-    wait "$PARENT_PID" 2>/dev/null
+    kill -TERM "$OTHER_PID" 2>/dev/null
+    wait "$OTHER_PID" 2>/dev/null
 done
 finish

@@ -15,6 +15,38 @@
 #include <utility>
 #include <vector>
 
+namespace {
+
+// The tuned texture and the plain steps side by side, from the same draws.
+struct Pair {
+    CloudTexture tuned{256, 256};
+    ReferenceCloudTexture plain{256, 256};
+
+    void setUp(uint32_t seed)
+    {
+        seedRandom(seed);
+        tuned.setUp();
+        seedRandom(seed);
+        plain.setUp();
+    }
+    // One frame of each from the draws of `seed`; fails where any density
+    // or pixel differs.
+    ::testing::AssertionResult advance(uint32_t seed)
+    {
+        seedRandom(seed);
+        tuned.advance();
+        seedRandom(seed);
+        plain.advance();
+        if (std::memcmp(std::as_const(tuned).density(), plain.density(), sizeof(double) * 256 * 256) != 0)
+            return ::testing::AssertionFailure() << "the densities differ";
+        if (std::memcmp(tuned.pixels(), plain.pixels(), 256 * 256 * 4) != 0)
+            return ::testing::AssertionFailure() << "the pixels differ";
+        return ::testing::AssertionSuccess();
+    }
+};
+
+}  // namespace
+
 TEST(CloudTextureReference, TunedAndPlainStepsAgreeBitForBit)
 {
     // The clouds flow in during even legs of a run and out during odd ones,
@@ -27,28 +59,16 @@ TEST(CloudTextureReference, TunedAndPlainStepsAgreeBitForBit)
         std::vector<int> legs;
     } runs[] = {{1u, {150, 150, 150, 150, 100}}, {4000000000u, {1100, 1200}}};
     for (const auto& run : runs) {
-        const uint32_t seed = run.seed;
         settingsStore.resetToDefaults();
-        CloudTexture tuned(256, 256);
-        ReferenceCloudTexture plain(256, 256);
-        seedRandom(seed);
-        tuned.setUp();
-        seedRandom(seed);
-        plain.setUp();
+        Pair pair;
+        pair.setUp(run.seed);
         int frame = 0;
         for (size_t leg = 0; leg < run.legs.size(); ++leg) {
             settingsStore.set("DirectionOfClouds", static_cast<int32_t>(leg % 2));
             for (int end = frame + run.legs[leg]; frame < end; ++frame) {
                 if (frame == 333)
                     settingsStore.set("LightColor", 0xFFFFFF);
-                seedRandom(seed * 7919u + frame);
-                tuned.advance();
-                seedRandom(seed * 7919u + frame);
-                plain.advance();
-                ASSERT_EQ(0, std::memcmp(std::as_const(tuned).density(), plain.density(), sizeof(double) * 256 * 256))
-                    << "seed " << seed << " frame " << frame;
-                ASSERT_EQ(0, std::memcmp(tuned.pixels(), plain.pixels(), 256 * 256 * 4))
-                    << "seed " << seed << " frame " << frame;
+                ASSERT_TRUE(pair.advance(run.seed * 7919u + frame)) << "seed " << run.seed << " frame " << frame;
             }
         }
     }
@@ -62,24 +82,13 @@ TEST(CloudTextureReference, EveryVectorUnitAgrees)
     using Unit = CloudTexture::VectorUnit;
     for (Unit unit : {Unit::baseline, Unit::avx2, Unit::avx512}) {
         settingsStore.resetToDefaults();
-        CloudTexture tuned(256, 256);
-        if (tuned.useVectorUnit(unit) != unit)
+        Pair pair;
+        if (pair.tuned.useVectorUnit(unit) != unit)
             continue;
-        ReferenceCloudTexture plain(256, 256);
-        seedRandom(99);
-        tuned.setUp();
-        seedRandom(99);
-        plain.setUp();
+        pair.setUp(99);
         for (int frame = 0; frame < 60; ++frame) {
             settingsStore.set("DirectionOfClouds", frame / 30);
-            seedRandom(500 + frame);
-            tuned.advance();
-            seedRandom(500 + frame);
-            plain.advance();
-            ASSERT_EQ(0, std::memcmp(std::as_const(tuned).density(), plain.density(), sizeof(double) * 256 * 256))
-                << "unit " << static_cast<int>(unit) << " frame " << frame;
-            ASSERT_EQ(0, std::memcmp(tuned.pixels(), plain.pixels(), 256 * 256 * 4))
-                << "unit " << static_cast<int>(unit) << " frame " << frame;
+            ASSERT_TRUE(pair.advance(500 + frame)) << "unit " << static_cast<int>(unit) << " frame " << frame;
         }
     }
     settingsStore.resetToDefaults();
@@ -89,18 +98,9 @@ TEST(CloudTextureReference, EveryVectorUnitAgrees)
 TEST(CloudTextureReference, DirectFieldWritesAreSeenByTheNextAdvance)
 {
     settingsStore.resetToDefaults();
-    CloudTexture tuned(256, 256);
-    ReferenceCloudTexture plain(256, 256);
-    seedRandom(5);
-    tuned.setUp();
-    seedRandom(5);
-    plain.setUp();
-    double* field = tuned.density();
-    field[1000] = 0.9;
-    const_cast<double*>(plain.density())[1000] = 0.9;
-    seedRandom(6);
-    tuned.advance();
-    seedRandom(6);
-    plain.advance();
-    EXPECT_EQ(0, std::memcmp(tuned.pixels(), plain.pixels(), 256 * 256 * 4));
+    Pair pair;
+    pair.setUp(5);
+    pair.tuned.density()[1000] = 0.9;
+    const_cast<double*>(pair.plain.density())[1000] = 0.9;
+    EXPECT_TRUE(pair.advance(6));
 }
