@@ -98,16 +98,6 @@ void resetFakeHost() { hostFake = FakeHost{}; openKeyPath.clear(); }
 HWND fakeWindow(uintptr_t value) { return handle<HWND>(value); }
 HMODULE fakeOwnModule() { return handle<HMODULE>(ownModuleValue); }
 
-bool fakeDispatchNext()
-{
-    if (fake().posted.empty())
-        return false;
-    const MSG msg = fake().posted.front();
-    fake().posted.pop_front();
-    DispatchMessageW(&msg);
-    return true;
-}
-
 // ---- The fault guard ----------------------------------------------------------
 
 void showDesktopInFrontBuffer(HWND) {}

@@ -82,8 +82,5 @@ void resetFake();
 // Handles: windows of other programs are their numbers.
 HWND fakeWindow(uintptr_t value);
 
-// What a loop iteration would do with the next queued message.
-bool fakeDispatchNext();
-
 // GetModuleHandleW(nullptr) in the fake.
 HMODULE fakeOwnModule();

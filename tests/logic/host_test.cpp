@@ -443,8 +443,9 @@ TEST_F(HostTest, PasswordCheckBeforeClosing)
     fake().duringCheck = [] {
         for (const MSG& queued : fake().posted)
             EXPECT_NE(queued.message, static_cast<UINT>(WM_TIMER));  // dropped before the verifier runs
-        while (fakeDispatchNext()) {
-        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, ~0u, PM_REMOVE))
+            DispatchMessageW(&msg);
         fake().tickCount += 1000;
         fakeHost().cursor = POINT{300, 300};
     };
