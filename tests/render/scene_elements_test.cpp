@@ -91,47 +91,43 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
     EXPECT_EQ(report, "");
 }
 
-// Guards the sky wash and IntensivityOfLightnings: at 100 a frame with a
-// strong wash is clearly brighter than the calm frame before it; at 0 no
-// flash is ever born, and calm frames change only as slowly as the clouds.
-TEST(SceneElementsRender, LightningFlashesTheSkyOnlyWhenAllowed)
+// Guards the sky wash: a frame with a strong wash is clearly brighter than
+// the calm frame before it, and calm frames change only as slowly as the
+// clouds. (At intensity 0 no flash is born: the lightning unit test.)
+TEST(SceneElementsRender, LightningFlashesTheSky)
 {
-    for (int32_t intensity : {100, 0}) {
-        const std::string report = inChild([intensity] {
-            std::ostringstream out;
-            settingsStore.set("IntensivityOfLightnings", intensity);
-            settingsStore.set("Meteorites_State", 0);
-            Scene scene(width, height, 4242);
-            scene.frames(240);
-            double previousMean = meanLevel(scene.picture());
-            double previousAlpha = lightningFlashes.skyAlphaLastFrame();
-            int flashes = 0;
-            int strongFlashes = 0;
-            for (int frame = 241; frame <= 480; ++frame) {
-                scene.frames();
-                const double mean = meanLevel(scene.picture());
-                const double alpha = std::min(1.0, lightningFlashes.skyAlphaLastFrame());
-                flashes += alpha > 0.0;
-                if (alpha >= 0.2 && previousAlpha == 0.0) {
-                    ++strongFlashes;
-                    if (mean - previousMean < 0.5 * alpha * (255.0 - previousMean))
-                        out << "frame " << frame << ": a wash of alpha " << alpha << " brightened the mean by "
-                            << mean - previousMean << " only\n";
-                }
-                if (alpha == 0.0 && previousAlpha == 0.0 && std::fabs(mean - previousMean) > 3.0)
-                    out << "frame " << frame << ": a frame without a flash changed the mean by "
-                        << mean - previousMean << "\n";
-                previousMean = mean;
-                previousAlpha = alpha;
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        settingsStore.set("IntensivityOfLightnings", 100);
+        settingsStore.set("Meteorites_State", 0);
+        Scene scene(width, height, 4242);
+        scene.frames(240);
+        double previousMean = meanLevel(scene.picture());
+        double previousAlpha = lightningFlashes.skyAlphaLastFrame();
+        int flashes = 0;
+        int strongFlashes = 0;
+        for (int frame = 241; frame <= 480; ++frame) {
+            scene.frames();
+            const double mean = meanLevel(scene.picture());
+            const double alpha = std::min(1.0, lightningFlashes.skyAlphaLastFrame());
+            flashes += alpha > 0.0;
+            if (alpha >= 0.2 && previousAlpha == 0.0) {
+                ++strongFlashes;
+                if (mean - previousMean < 0.5 * alpha * (255.0 - previousMean))
+                    out << "frame " << frame << ": a wash of alpha " << alpha << " brightened the mean by "
+                        << mean - previousMean << " only\n";
             }
-            if (intensity > 0 && strongFlashes == 0)
-                out << "no strong flash in 240 frames (" << flashes << " flashes)\n";
-            if (intensity == 0 && (flashes != 0 || !lightningFlashes.flashes().empty()))
-                out << "a flash was born with IntensivityOfLightnings 0\n";
-            return out.str();
-        });
-        EXPECT_EQ(report, "") << "IntensivityOfLightnings " << intensity;
-    }
+            if (alpha == 0.0 && previousAlpha == 0.0 && std::fabs(mean - previousMean) > 3.0)
+                out << "frame " << frame << ": a frame without a flash changed the mean by "
+                    << mean - previousMean << "\n";
+            previousMean = mean;
+            previousAlpha = alpha;
+        }
+        if (strongFlashes == 0)
+            out << "no strong flash in 240 frames (" << flashes << " flashes)\n";
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
 }
 
 // Guards Meteorites_State, the blending the flare leaves behind and where

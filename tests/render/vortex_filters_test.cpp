@@ -60,17 +60,13 @@ void drawListedFunnel(const VortexMesh& mesh)
     glFinish();
 }
 
-struct Comparison {
-    std::string differences;
-    int magnifiedRings = -1;
-};
-
 // Opens a scene of the given size, lets the clouds flow for a while, then
 // compares the two drawings over several cloud pictures, in a child. Also
-// tells how many rings the list drew with the one filter.
-Comparison compareFunnels(int width, int height)
+// checks how many rings the list drew with the one filter: none in a 1x1
+// preview, some but not all in the common sizes of 640 x 480 and up.
+std::string compareFunnels(int width, int height)
 {
-    const std::string report = inChild([=] {
+    return inChild([=] {
         std::ostringstream out;
         settingsStore.set("IntensivityOfLightnings", 0);
         settingsStore.set("Meteorites_State", 0);
@@ -97,17 +93,14 @@ Comparison compareFunnels(int width, int height)
             drawPlainFunnel(texture);
             const std::string diff = pictureDifference(listed, scene.picture(), "listed", "plain");
             if (!diff.empty())
-                out << width << "x" << height << ", round " << round << ": " << diff << "\n";
+                out << "round " << round << ": " << diff << "\n";
         }
-        // An empty report means all held, so the count goes last, marked.
-        return out.str() + "rings " + std::to_string(VortexMesh::magnifiedSteps());
+        const int rings = VortexMesh::magnifiedSteps();
+        const bool common = width >= 640 && height >= 480;
+        if (width == 1 ? rings != 0 : common && (rings <= 0 || rings >= VortexMesh::stepsPerStrip - 1))
+            out << rings << " rings with the one filter\n";
+        return out.str();
     });
-    Comparison comparison;
-    const size_t at = report.rfind("rings ");
-    comparison.differences = report.substr(0, at);
-    if (at != std::string::npos)
-        comparison.magnifiedRings = std::stoi(report.substr(at + 6));
-    return comparison;
 }
 
 }  // namespace
@@ -120,14 +113,6 @@ Comparison compareFunnels(int width, int height)
 TEST(VortexFiltersRender, ListedFunnelMatchesPlainStrips)
 {
     const int sizes[][2] = {{1920, 1080}, {1024, 768}, {640, 480}, {152, 112}, {333, 251}, {2400, 180}, {90, 1300}, {1, 1}};
-    for (const auto& size : sizes) {
-        const Comparison comparison = compareFunnels(size[0], size[1]);
-        EXPECT_EQ(comparison.differences, "") << size[0] << "x" << size[1];
-        const bool common = size[0] >= 640 && size[1] >= 480;
-        if (size[0] == 1 || common) {
-            EXPECT_TRUE(size[0] == 1 ? comparison.magnifiedRings == 0
-                                     : comparison.magnifiedRings > 0 && comparison.magnifiedRings < VortexMesh::stepsPerStrip - 1)
-                << size[0] << "x" << size[1] << ": " << comparison.magnifiedRings << " rings with the one filter";
-        }
-    }
+    for (const auto& size : sizes)
+        EXPECT_EQ(compareFunnels(size[0], size[1]), "") << size[0] << "x" << size[1];
 }

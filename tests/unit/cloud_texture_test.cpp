@@ -24,19 +24,14 @@ protected:
 
 }  // namespace
 
-// Guards the reset (an empty field, opaque black) and the saturation:
-// overlapping puffs stop at 1.0, never beyond.
-TEST_F(CloudTextureTest, ResetEmptiesAndDensityNeverExceedsOne)
+// Guards the saturation: overlapping puffs stop at 1.0, never beyond. (The
+// reset before every set-up is in the soak's fingerprint, and in the cloud
+// reference's pixels.)
+TEST_F(CloudTextureTest, DensityNeverExceedsOne)
 {
     CloudTexture t(size, size);
     seedRandom(3);
     t.setUp();
-    t.reset();
-    for (int i = 0; i < size * size; ++i) {
-        ASSERT_EQ(t.density()[i], 0.0);
-        ASSERT_EQ(t.pixels()[i * 4 + 0] | t.pixels()[i * 4 + 1] | t.pixels()[i * 4 + 2], 0);
-        ASSERT_EQ(t.pixels()[i * 4 + 3], 255);
-    }
     for (int i = 0; i < 400; ++i)
         t.addPuff(100, 100);
     const double* d = t.density();

@@ -1,7 +1,7 @@
 // Lightning: the birth rate at the intensities the soak's fingerprint does
-// not run, lifetimes and the sky wash of chosen flashes, and the glow
-// texture. Drawing runs without a rendering context, where GL calls do
-// nothing.
+// not run, and the glow texture (the flashes' lifetimes and the sky wash
+// are in that fingerprint, frame by frame). Drawing runs without a
+// rendering context, where GL calls do nothing.
 #include "scene/lightning_flashes.h"
 #include "settings/settings_store.h"
 
@@ -16,16 +16,6 @@ protected:
     void SetUp() override { settingsStore.resetToDefaults(); }
     void TearDown() override { settingsStore.resetToDefaults(); }
 };
-
-LightningFlash flash(int32_t framesLeft, double brightness)
-{
-    LightningFlash f;
-    f.framesLeft = framesLeft;
-    f.depth = 50.0;
-    f.angle = 1.0;
-    f.brightness = brightness;
-    return f;
-}
 
 }  // namespace
 
@@ -43,30 +33,6 @@ TEST_F(LightningTest, BirthChanceFollowsIntensity)
             element.drawFrame();
             ASSERT_TRUE(element.flashes().empty());
         }
-    }
-}
-
-// Guards the lifetime and the wash: a flash born with N frames left is drawn
-// in exactly the N following frames and dropped, undrawn, in the next; the
-// sky is washed with 3 x the brightness while it shows, so the brightest
-// possible flash (1/3) whitens the whole view on its own.
-TEST_F(LightningTest, FlashIsDrawnInExactlyItsFramesAndWashesTheSky)
-{
-    settingsStore.set("IntensivityOfLightnings", 0);
-    for (int32_t n = 1; n <= 4; ++n) {
-        LightningFlashes element;
-        element.setUp();
-        element.flashes().push_back(flash(n, n == 4 ? 1.0 / 3.0 : 0.02));
-        seedRandom(static_cast<uint32_t>(n));
-        for (int32_t frame = 1; frame <= n; ++frame) {
-            element.drawFrame();
-            EXPECT_EQ(element.flashesDrawnLastFrame(), 1) << "N " << n << " frame " << frame;
-            EXPECT_DOUBLE_EQ(element.skyAlphaLastFrame(), n == 4 ? 1.0 : 0.06);
-        }
-        element.drawFrame();
-        EXPECT_EQ(element.flashesDrawnLastFrame(), 0) << "N " << n;
-        EXPECT_EQ(element.skyAlphaLastFrame(), 0.0);
-        EXPECT_TRUE(element.flashes().empty()) << "N " << n;
     }
 }
 
