@@ -235,7 +235,6 @@ LRESULT DispatchMessageW(const MSG* msg)
 void PostQuitMessage(int exitCode) { fake().quitPosted = true; fake().quitCode = exitCode; }
 
 UINT_PTR SetTimer(HWND, UINT_PTR id, UINT, void*) { return id == 0 ? 1 : id; }
-BOOL KillTimer(HWND, UINT_PTR) { return TRUE; }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
