@@ -13,13 +13,6 @@
 
 namespace {
 
-int32_t setting(const std::string& name)
-{
-    int32_t value = 0;
-    EXPECT_EQ(settingsStore.get(name, value), 0) << name;
-    return value;
-}
-
 class SettingsDialog : public testing::Test {
 protected:
     void SetUp() override
@@ -90,13 +83,13 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
         for (const auto& radio : radios) {
             settingsStore.set(radio.name, 7);
             EXPECT_EQ(command(dialog, radio.id), TRUE);
-            EXPECT_EQ(setting(radio.name), radio.value) << radio.id;
+            EXPECT_EQ(settingValue(radio.name), radio.value) << radio.id;
         }
         for (int i = 0; i < 6; ++i)
             settingsStore.set(settingDefaults[i].name, 3);
         EXPECT_EQ(command(dialog, 1018), TRUE);
         for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(setting(settingDefaults[i].name), settingDefaults[i].defaultValue);
+            EXPECT_EQ(settingValue(settingDefaults[i].name.c_str()), settingDefaults[i].defaultValue);
         EXPECT_EQ(std::make_tuple(checked(dialog, 1004), checked(dialog, 1019)), std::make_tuple(1004, 1019));
         EXPECT_EQ(shown(dialog), 30);
         EXPECT_EQ(redraws(dialog), 2);
@@ -106,7 +99,7 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
             {1005, BN_DOUBLECLICKED}, {1021, 1}, {1003, 0}, {1022, 0}};
         for (const auto& c : ignored)
             EXPECT_EQ(command(dialog, c.id, c.code), FALSE) << c.id << " code " << c.code;
-        EXPECT_EQ(setting("DirectionOfClouds"), 0);
+        EXPECT_EQ(settingValue("DirectionOfClouds"), 0);
         EXPECT_FALSE(fakeDialogState(dialog).ended);
 
         const struct { int id; COLORREF colour; } swatches[] = {
@@ -125,7 +118,7 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
                 SCOPED_TRACE(testing::Message() << "start " << row.start << " code " << codes[i]);
                 settingsStore.set("IntensivityOfLightnings", row.start);
                 EXPECT_EQ(send(dialog, WM_HSCROLL, MAKEWPARAM(codes[i], 42), 1015), FALSE);
-                EXPECT_EQ(setting("IntensivityOfLightnings"), row.expected[i]);
+                EXPECT_EQ(settingValue("IntensivityOfLightnings"), row.expected[i]);
                 EXPECT_EQ(shown(dialog), row.expected[i]);
             }
         }
@@ -184,7 +177,7 @@ TEST_F(SettingsDialog, PickerChangesOnlyTheClickedSwatch)
         for (const auto& swatch : swatches) {
             settingsStore.resetToDefaults();
             settingsStore.set("Meteorites_ColorOfTile", 0x00123456);
-            const int32_t before[] = {setting("ProperColor"), setting("LightColor"), 0x00123456};
+            const int32_t before[] = {settingValue("ProperColor"), settingValue("LightColor"), 0x00123456};
             fakeDialogs().drivers[1111] = [user](HWND picker) {
                 if (user != ConfirmsUntouched) {
                     SetFocus(GetDlgItem(picker, 1009));
@@ -203,7 +196,7 @@ TEST_F(SettingsDialog, PickerChangesOnlyTheClickedSwatch)
             });
             for (int i = 0; i < 3; ++i) {
                 const bool picked = swatches[i].id == swatch.id && user == TypesAndConfirms;
-                EXPECT_EQ(setting(swatches[i].name), picked ? 0x001E140A : before[i])
+                EXPECT_EQ(settingValue(swatches[i].name), picked ? 0x001E140A : before[i])
                     << "clicked " << swatch.id << ", read " << swatches[i].name;
             }
         }
