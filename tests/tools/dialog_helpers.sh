@@ -144,13 +144,24 @@ check_enter_saves_for_user() {
     echo "Enter saved the defaults for the user"
 }
 
+# Opens the picker from the sheen swatch of window $1, waits until its
+# sample shows $2, clicks its field at units ($3, $4) and waits until the
+# sample changes; sets PICKER to its id.
+pick_in_picker() {
+    click_dialog_units "$1" $SHEEN_SWATCH $SETTINGS_UNITS
+    PICKER=$(wait_for_window "Adjust color")
+    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "$2" >/dev/null
+    click_dialog_units "$PICKER" "$3" "$4" $PICKER_UNITS
+    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "!$2" >/dev/null
+}
+
 # What only the real dialogs show, with the program started as "$@": the
 # swatches on screen in the stored colours; Escape leaving the settings
 # open; in the picker, Escape confirming and the close box cancelling; the
 # settings' close box saving.
 check_real_dialogs() {
     "$@" & local pid=$!
-    local window picker sheen expected actual
+    local window sheen expected actual
     window=$(wait_for_window "$SETTINGS_TITLE")
     # shellcheck disable=SC2086
     wait_for_colour "$window" $PROPER_SWATCH $SETTINGS_UNITS "#ACDEFD" >/dev/null
@@ -169,24 +180,16 @@ check_real_dialogs() {
 
     # Escape in the picker confirms what was picked in the field (once the
     # picker shows the colour, so that it takes the click)...
-    click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
-    picker=$(wait_for_window "Adjust color")
-    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "#5A1E02" >/dev/null
-    click_dialog_units "$picker" 30 90 $PICKER_UNITS
-    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "!#5A1E02" >/dev/null
+    pick_in_picker "$window" "#5A1E02" 30 90
     screenshot "${shots}color_picker.png"
-    focus_window "$picker"
-    click_dialog_units "$picker" $RED_BOX $PICKER_UNITS
+    focus_window "$PICKER"
+    click_dialog_units "$PICKER" $RED_BOX $PICKER_UNITS
     xdotool key Escape
     wait_for_window_gone "Adjust color"
     sheen=$(wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "!#5A1E02")
     # ...its close box keeps the colour, whatever was picked.
-    click_dialog_units "$window" $SHEEN_SWATCH $SETTINGS_UNITS
-    picker=$(wait_for_window "Adjust color")
-    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "$sheen" >/dev/null
-    click_dialog_units "$picker" 90 20 $PICKER_UNITS
-    wait_for_colour "$picker" $PICKER_SAMPLE $PICKER_UNITS "!$sheen" >/dev/null
-    click_close_box "$picker"
+    pick_in_picker "$window" "$sheen" 90 20
+    click_close_box "$PICKER"
     wait_for_window_gone "Adjust color"
 
     click_close_box "$window"
