@@ -10,6 +10,7 @@ FAILURES=0
 XVFB_PID=
 STARTED_PIDS=()
 CEILING=120  # seconds; only a broken program should ever reach it
+VERSION=$(sed -n 's/^project(Gyrelle VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")
 
 fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
 

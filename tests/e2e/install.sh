@@ -26,7 +26,6 @@ check "desktop entry Exec" "Exec=$HACK -c" "$(grep '^Exec=' "$PREFIX/share/appli
 HELP=$(cd / && "$PREFIX/bin/gyrelle" --help)
 check "--help exits 0" 0 "$?"
 case "$HELP" in Usage:*) echo "ok: --help prints the usage" ;; *) fail "--help printed: $HELP" ;; esac
-VERSION=$(sed -n 's/^project(Gyrelle VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 check "--version" "Gyrelle Screen Saver $VERSION" "$("$PREFIX/bin/gyrelle" --version)"
 
 # The XScreenSaver description: well-formed, named after its file as

@@ -5,6 +5,11 @@
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
+grown_strip_drawn() {  # WINDOW: the strip a grown parent added shows clouds, not one colour
+    COLOURS=$(import -window "$1" -crop 150x150+340+10 -format '%k' info: 2>/dev/null || echo 0)
+    [ "$COLOURS" -gt 20 ]
+}
+
 run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window)
     local description=$1
     shift
@@ -18,14 +23,8 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window
     running "$SAVER_PID" && echo "ok: $description: input keeps the preview" || fail "$description: input ended the preview"
     # Once the picture kept its first size: the new strip stayed one colour.
     xdotool windowsize "$OTHER_ID" 500 400
-    local colours=0
-    for _ in $(seq 100); do
-        colours=$(import -window "$id" -crop 150x150+340+10 -format '%k' info: 2>/dev/null || echo 0)
-        [ "$colours" -gt 20 ] && break
-        sleep 0.2
-    done
-    [ "$colours" -gt 20 ] && echo "ok: $description: a grown parent is drawn whole" ||
-        fail "$description: the grown strip shows $colours colours"
+    wait_until "$CEILING" grown_strip_drawn "$id" && echo "ok: $description: a grown parent is drawn whole" ||
+        fail "$description: the grown strip shows $COLOURS colours"
     kill -USR1 "$OTHER_PID"
     wait_status "$SAVER_PID" 5
     check "$description: the parent's end ends it with 0" 0 "$STATUS"

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -21,13 +22,9 @@ std::string inChild(const std::function<std::string()>& scenario)
     if (child == 0) {
         close(channel[0]);
         const std::string report = scenario();
-        for (size_t written = 0; written < report.size();) {
-            const ssize_t n = write(channel[1], report.data() + written, report.size() - written);
-            if (n <= 0)
-                _exit(2);
-            written += static_cast<size_t>(n);
-        }
-        _exit(0);
+        FILE* out = fdopen(channel[1], "w");
+        const bool whole = std::fwrite(report.data(), 1, report.size(), out) == report.size();
+        _exit(std::fclose(out) == 0 && whole ? 0 : 2);
     }
     close(channel[1]);
     std::string report;
@@ -99,11 +96,9 @@ RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::str
         for (const std::string& setting : environment)
             putenv(strdup(setting.c_str()));
         dup2(open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        std::vector<std::string> copies = arguments;
-        copies.insert(copies.begin(), GYRELLE_BINARY);
-        std::vector<char*> argv;
-        for (std::string& a : copies)
-            argv.push_back(&a[0]);
+        std::vector<char*> argv = {const_cast<char*>(GYRELLE_BINARY)};
+        for (const std::string& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);

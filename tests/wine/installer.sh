@@ -4,7 +4,6 @@
 # itself in Add/Remove Programs and makes Gyrelle the current saver; its
 # uninstaller takes all of that away again, the saver's settings included.
 . "$(dirname "$0")/common.bash"
-VERSION=$(sed -n 's/^project(Gyrelle VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 INSTALLER="$(dirname "$SCR")/Gyrelle-$VERSION-setup.exe"
 [ -f "$INSTALLER" ] || { fail "no installer at $INSTALLER (target gyrelle_installer)"; finish; }
 

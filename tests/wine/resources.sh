@@ -4,16 +4,14 @@
 # common controls 6, no elevation), the version resource, icon 100 as the
 # file's icon, the saver's name in string 1, and an import table of system
 # DLLs only, so that the .scr runs when copied alone onto a clean Windows.
-set -u
-SCR=$1
-VERSION=$(sed -n 's/^project(Gyrelle VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
-FAILURES=0
-RC=$(x86_64-w64-mingw32-windres -i "$SCR" -O rc) || { echo "FAIL: windres cannot read $SCR"; exit 1; }
+. "$(dirname "$0")/../e2e/common.bash"
+SCR=$GYRELLE
+RC=$(x86_64-w64-mingw32-windres -i "$SCR" -O rc) || { fail "windres cannot read $SCR"; finish; }
 # The manifest's text, unquoted from the resource script.
 MANIFEST=$(printf '%s\n' "$RC" | sed -n '/^1 24 /,/^END/s/^  "\(.*\)"$/\1/p' | sed 's/\\n$//; s/""/"/g')
 
 expect() {  # DESCRIPTION PATTERN TEXT (a grep -E pattern)
-    printf '%s\n' "$3" | grep -qE -- "$2" && echo "ok: $1" || { echo "FAIL: $1"; FAILURES=$((FAILURES + 1)); }
+    printf '%s\n' "$3" | grep -qE -- "$2" && echo "ok: $1" || fail "$1"
 }
 
 expect "64-bit program" "file format pei-x86-64" "$(x86_64-w64-mingw32-objdump -f "$SCR")"
@@ -38,4 +36,4 @@ DLLS=$(x86_64-w64-mingw32-objdump -p "$SCR" | sed -n 's/^[[:space:]]*DLL Name: /
 echo "imports: $(echo $DLLS)"
 expect "imports only system DLLs and OpenGL" "^$" "$(printf '%s\n' "$DLLS" | grep -vxE \
     '(kernel32|user32|gdi32|advapi32|comctl32|msvcrt|opengl32|glu32|shell32|ole32|imm32|ntdll)\.dll')"
-[ "$FAILURES" -eq 0 ]
+finish
