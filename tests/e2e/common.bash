@@ -86,6 +86,9 @@ saver_window() {  # NAME
 
 wait_for_window() { wait_until "$CEILING" saver_window "$1"; }  # NAME; prints its id
 
+# Starts the full-screen saver and waits until its window holds the focus.
+start_full_screen() { start_saver /s && wait_for_window "Screen Saver" >/dev/null; }
+
 running() { kill -0 "$1" 2>/dev/null; }  # PID
 ended() { ! running "$1"; }
 

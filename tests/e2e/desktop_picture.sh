@@ -6,7 +6,6 @@
 start_xvfb
 show_red_desktop
 
-start_saver /s
-wait_for_window "Screen Saver" >/dev/null || { fail "no saver window"; finish; }
+start_full_screen || { fail "no saver window"; finish; }
 red_shards_seen || fail "no red shards in flight"
 finish

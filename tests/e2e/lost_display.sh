@@ -3,8 +3,7 @@
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
-start_saver /s
-wait_for_window "Screen Saver" >/dev/null || { fail "no saver window"; finish; }
+start_full_screen || { fail "no saver window"; finish; }
 kill -9 "$XVFB_PID" 2>/dev/null
 { wait "$XVFB_PID"; } 2>/dev/null
 XVFB_PID=

@@ -17,8 +17,7 @@ start_saver /p "$OTHER_ID"
 PREVIEW_PID=$SAVER_PID
 
 ends_full_screen() {  # DESCRIPTION FILE TEXT: writing TEXT to FILE ends it
-    start_saver /s
-    wait_for_window "Screen Saver" >/dev/null || { fail "$1: no saver window"; return; }
+    start_full_screen || { fail "$1: no saver window"; return; }
     sleep 1.5  # a poll sees the state as it was
     running "$SAVER_PID" || { fail "$1: ended before the change"; return; }
     echo "$3" >"$2"

@@ -9,19 +9,9 @@
 
 #include <utility>
 
-namespace {
-
-class LightningTest : public ::testing::Test {
-protected:
-    void SetUp() override { settingsStore.resetToDefaults(); }
-    void TearDown() override { settingsStore.resetToDefaults(); }
-};
-
-}  // namespace
-
 // Guards the birth chance, IntensivityOfLightnings x 0.001 a frame: at 0
 // no flash is ever born.
-TEST_F(LightningTest, BirthChanceFollowsIntensity)
+TEST(Lightning, BirthChanceFollowsIntensity)
 {
     for (const auto& [intensity, probability] : {std::pair{0, 0.0}, std::pair{30, 0.03}, std::pair{1000, 1.0}}) {
         settingsStore.set("IntensivityOfLightnings", intensity);
@@ -34,6 +24,7 @@ TEST_F(LightningTest, BirthChanceFollowsIntensity)
             ASSERT_TRUE(element.flashes().empty());
         }
     }
+    settingsStore.resetToDefaults();
 }
 
 // Guards the glow texture: peak, edge and corner bytes, round and falling

@@ -11,12 +11,6 @@
 
 namespace {
 
-class MeteorTest : public ::testing::Test {
-protected:
-    void SetUp() override { settingsStore.resetToDefaults(); }
-    void TearDown() override { settingsStore.resetToDefaults(); }
-};
-
 // A field set up and in flight straight down, with `trailSize` points.
 void fly(MeteorField& field, size_t trailSize)
 {
@@ -39,7 +33,7 @@ void fly(MeteorField& field, size_t trailSize)
 
 // Guards the cap of 1000 trail points, tested before every birth; newborn
 // points are drawn in their own frame.
-TEST_F(MeteorTest, TrailNeverPassesOneThousand)
+TEST(MeteorTrail, NeverPassesOneThousand)
 {
     const std::pair<int, int> cases[] = {{0, 4}, {996, 4}, {998, 2}, {999, 1}, {1000, 0}};
     for (const auto& [before, born] : cases) {
@@ -103,7 +97,7 @@ TEST(MeteorFlare, FixedColoursAndRays)
 }
 
 // Guards the trail colour's byte order: Meteorites_ColorOfTile is 0x00BBGGRR.
-TEST_F(MeteorTest, TrailColourFollowsTheSetting)
+TEST(MeteorTrail, ColourFollowsTheSetting)
 {
     const struct {
         int32_t setting;
@@ -117,4 +111,5 @@ TEST_F(MeteorTest, TrailColourFollowsTheSetting)
         EXPECT_EQ(field.trailColour[1], c.green) << std::hex << c.setting;
         EXPECT_EQ(field.trailColour[2], c.blue) << std::hex << c.setting;
     }
+    settingsStore.resetToDefaults();
 }
