@@ -2,24 +2,12 @@
 // cannot see (the cap is never reached there, and a failed draw leaves no
 // trace in the state). Drawing runs without a rendering context.
 #include "scene/drift_particles.h"
-#include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
-
-namespace {
-
-class DriftTest : public ::testing::Test {
-protected:
-    void SetUp() override { settingsStore.resetToDefaults(); }
-    void TearDown() override { settingsStore.resetToDefaults(); }
-};
-
-}  // namespace
-
 // Guards the radius draw: one below 1 makes nothing and leaves the birth
 // counter alone, so birth indices stay without gaps.
-TEST_F(DriftTest, FailedRadiusDrawCreatesNothing)
+TEST(DriftSpecks, FailedRadiusDrawCreatesNothing)
 {
     int failures = 0;
     DriftParticles element;
@@ -43,7 +31,7 @@ TEST_F(DriftTest, FailedRadiusDrawCreatesNothing)
 
 // Guards the limit of 2000, tested before every attempt: from 1995 at most
 // 5 are made, and at 2000 none.
-TEST_F(DriftTest, PopulationNeverPassesTwoThousand)
+TEST(DriftSpecks, PopulationNeverPassesTwoThousand)
 {
     DriftParticles element;
     seedRandom(5);
