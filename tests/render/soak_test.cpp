@@ -19,8 +19,8 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <initializer_list>
 #include <sstream>
 
@@ -38,15 +38,12 @@ constexpr bool addressSanitizer = false;
 // change, take the new value from the failure.
 constexpr uint64_t defaultRunFingerprint = 5417580207757824473ull;
 
+// 0 when the counts cannot be read.
 long residentKiB()
 {
     long pages = 0;
     long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
+    std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
