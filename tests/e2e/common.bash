@@ -111,15 +111,14 @@ settle() { sleep 1; }
 # shards darken with depth): red at least 32, green and blue at most 16.
 # A small raw grab takes a tenth of a second where a whole screen as PNG
 # takes seconds on a busy machine.
-red_share() {
-    import -window root -crop 256x192+384+288 "$WORK/screen.miff" 2>/dev/null || { echo 0; return; }
+red_share() {  # [WINDOW]: that window whole, else the middle of the screen
+    local grab=(-window root -crop 256x192+384+288)
+    [ $# -eq 0 ] || grab=(-window "$1")
+    import "${grab[@]}" "$WORK/screen.miff" 2>/dev/null || { echo 0; return; }
     convert "$WORK/screen.miff" -separate \( -clone 0 -threshold 12% \) \( -clone 1 -threshold 6.5% -negate \) \
         \( -clone 2 -threshold 6.5% -negate \) -delete 0-2 -evaluate-sequence min -format '%[fx:mean]' info: \
         2>/dev/null || echo 0
 }
-
-# The same share rounded to hundredths: 1 when all of the middle is red.
-red_fraction_of_screen() { awk -v s="$(red_share)" 'BEGIN { print int(s * 100 + 0.5) / 100 }'; }
 
 # Covers the screen with red, as a desktop for the saver to shatter, and
 # waits until it shows.
@@ -130,9 +129,9 @@ show_red_desktop() {
     wait_until "$CEILING" red_covers 0.95 || { echo "the red desktop did not show" >&2; exit 1; }
 }
 
-red_covers() {  # LEAST [BELOW]: the red share is at least LEAST and below BELOW
+red_covers() {  # LEAST [BELOW [WINDOW]]: the red share is at least LEAST and below BELOW
     local share
-    share=$(red_share)
+    share=$(red_share ${3:+"$3"})
     awk -v s="$share" -v a="$1" -v b="${2:-2}" 'BEGIN { exit !(s >= a && s < b) }' || return 1
     echo "ok: red covers $share of the middle of the screen"
 }

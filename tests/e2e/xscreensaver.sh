@@ -41,7 +41,7 @@ frames_differ() {  # WINDOW: two looks half a second apart differ
 
 convert -size 8x8 xc:red "$WORK/red.png"
 display -window root "$WORK/red.png"
-check "the root is red" 1 "$(red_fraction_of_screen)"
+wait_until "$CEILING" red_covers 0.95 >/dev/null || fail "the root is not red"
 "${AS_USER[@]}" xscreensaver --no-splash >"$WORK/daemon.log" 2>&1 &
 STARTED_PIDS+=("$!")
 wait_until "$CEILING" as_user xscreensaver-command -time >/dev/null 2>&1 || fail "the daemon did not answer"
@@ -59,11 +59,7 @@ STARTED_PIDS+=("$SETTINGS_PID")
 wait_until "$CEILING" gyrelle_pid "--root --window-id 0x" >/dev/null 2>&1 && echo "ok: the settings tool runs the preview" ||
     { fail "no preview: $(tail -n5 "$WORK/settings.log")"; finish; }
 PANE=$(xdotool search --name '^XScreenSaver Settings Preview$' | head -n1)
-red_in_pane() {
-    import -window "$PANE" "$WORK/pane.png" && [ "$(convert "$WORK/pane.png" -fuzz 30% -transparent red \
-        -alpha extract -negate -format '%[fx:mean > 0.05]' info:)" = 1 ]
-}
-wait_until "$CEILING" red_in_pane >/dev/null 2>&1 && echo "ok: red shards of the saved desktop in the pane" || fail "no red shards in the pane"
+wait_until "$CEILING" red_covers 0.001 0.95 "$PANE" >/dev/null && echo "ok: red shards of the saved desktop in the pane" || fail "no red shards in the pane"
 wait_until "$CEILING" frames_differ "$PANE" >/dev/null 2>&1 && echo "ok: the preview draws into the pane" || fail "the pane stands still"
 running "$(gyrelle_pid "--root --window-id")" && echo "ok: the preview lives on" || fail "the preview ended"
 kill "$SETTINGS_PID"
