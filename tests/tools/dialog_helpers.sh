@@ -3,14 +3,16 @@
 # screenshots. Every wait polls against a generous ceiling: the machine may
 # be busy. Sourced, not run.
 
-# Starts Xvfb on a free display, waits until it is ready (up to 30 s) and
-# exports DISPLAY.
+# Starts Xvfb on a free display, waits until it is ready (up to 120 s) and
+# exports DISPLAY. HACK: without -noreset Xvfb resets whenever its last
+# client leaves, and a dialog started during the reset cannot connect: each
+# GTK run here is the display's only client.
 start_private_display() {
     local ready
     ready=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 300); do [ -s "$ready" ] && break; sleep 0.1; done
+    for _ in $(seq 1200); do [ -s "$ready" ] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$ready")"
     rm -f "$ready"
     [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start" >&2; exit 1; }
