@@ -1,7 +1,7 @@
 #include "cloud_texture_reference.h"
 
 #include "scene/cloud_texture.h"
-#include "scene/vector_helpers.h"
+#include "scene/vectors_and_random.h"
 #include "settings/settings_store.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 #include "cloud_texture_reference.h"
 
-#include "scene/vector_helpers.h"
+#include "scene/vectors_and_random.h"
 #include "settings/settings_store.h"
 
 #include <cmath>

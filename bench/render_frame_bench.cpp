@@ -16,7 +16,7 @@
 // warmed up before its first repetition, and the state the elements carry
 // from window to window (specks, flashes, the meteor) is the same busy
 // state either way.
-#include "platform/offscreen.h"
+#include "platform/linux/offscreen.h"
 #include "scene/drift_particles.h"
 #include "scene/meteor_field.h"
 #include "scene/scene_window.h"

@@ -12,8 +12,7 @@ find_library(GLU_LIBRARY GLU REQUIRED)
 
 target_link_libraries(gyrelle_core PUBLIC OpenGL::GL ${GLU_LIBRARY})
 
-file(GLOB GYRELLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/linux/*.cpp)
-list(FILTER GYRELLE_PLATFORM_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+file(GLOB_RECURSE GYRELLE_PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/linux/*.cpp)
 # The dialog templates and the logo come from the resource script itself.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(GYRELLE_DIALOG_TABLES ${CMAKE_BINARY_DIR}/generated/dialog_templates.cpp)
@@ -30,18 +29,15 @@ target_link_libraries(gyrelle_platform PUBLIC
     OpenGL::GL OpenGL::EGL OpenGL::GLX ${GLU_LIBRARY} X11::X11 X11::Xext
     PkgConfig::GTK3 PkgConfig::SYSTEMD)
 
-# The recorder and its image files: Linux only, beside the host.
-file(GLOB GYRELLE_RECORDER_SOURCES CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/host/recorder*.cpp
-    ${PROJECT_SOURCE_DIR}/host/image_files*.cpp)
-add_library(gyrelle_recorder STATIC ${GYRELLE_RECORDER_SOURCES})
-target_include_directories(gyrelle_recorder PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(gyrelle_recorder PUBLIC gyrelle_core PNG::PNG GIF::GIF)
+# The Linux program's own parts beside its entry: the command line, the
+# recorder and its image files. The tests link them too.
+add_library(gyrelle_program STATIC
+    linux_program/command_line.cpp linux_program/recorder.cpp linux_program/image_files.cpp)
+target_link_libraries(gyrelle_program PUBLIC gyrelle_core gyrelle_platform PNG::PNG GIF::GIF)
+target_compile_definitions(gyrelle_program PRIVATE GYRELLE_VERSION="${PROJECT_VERSION}")
 
-add_executable(gyrelle platform/linux/main.cpp)
-# The layer and the core call each other; let the linker go round.
-target_link_libraries(gyrelle PRIVATE
-    -Wl,--start-group gyrelle_recorder gyrelle_core gyrelle_platform -Wl,--end-group)
+add_executable(gyrelle linux_program/main.cpp)
+target_link_libraries(gyrelle PRIVATE gyrelle_program)
 include(cmake/LinuxInstall.cmake)
 
 add_subdirectory(tests)

@@ -4,10 +4,6 @@
 # dialog, the icon and the manual page.
 include(GNUInstallDirs)
 
-# information_options.cpp joins the layer with the other platform sources.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/linux/information_options.cpp
-    PROPERTIES COMPILE_DEFINITIONS "GYRELLE_VERSION=\"${PROJECT_VERSION}\"")
-
 # The icon theme's sizes, taken from the Windows icon so that both builds
 # show the same picture.
 set(GYRELLE_ICON_SIZES 16 32 48 256)

@@ -17,11 +17,11 @@ endforeach()
 add_library(gyrelle_portable STATIC
     ${PROJECT_SOURCE_DIR}/scene/cloud_texture.cpp
     ${PROJECT_SOURCE_DIR}/scene/screen_shards.cpp
-    ${PROJECT_SOURCE_DIR}/scene/vector_helpers.cpp
+    ${PROJECT_SOURCE_DIR}/scene/vectors_and_random.cpp
     ${PROJECT_SOURCE_DIR}/settings/settings_store.cpp
-    ${PROJECT_SOURCE_DIR}/platform/linux/registry_file.cpp
-    ${PROJECT_SOURCE_DIR}/platform/linux/registry_text.cpp
-    ${PROJECT_SOURCE_DIR}/platform/linux/text_codec.cpp)
+    ${PROJECT_SOURCE_DIR}/platform/linux/registry/registry_file.cpp
+    ${PROJECT_SOURCE_DIR}/platform/linux/registry/registry_text.cpp
+    ${PROJECT_SOURCE_DIR}/platform/linux/registry/text_codec.cpp)
 target_include_directories(gyrelle_portable PUBLIC ${PROJECT_SOURCE_DIR})
 target_include_directories(gyrelle_portable SYSTEM PUBLIC ${GYRELLE_GL_HEADERS})
 

@@ -12,7 +12,8 @@ const WCHAR fullScreenTitle[] = L"Screen Saver";
 
 HostState host;
 
-uint32_t unit(LPCWSTR p)
+// The code unit at p as an unsigned number, whatever the width of WCHAR.
+uint32_t codeUnitAt(LPCWSTR p)
 {
     return static_cast<uint32_t>(*p);
 }
@@ -76,10 +77,10 @@ HWND namedWindow(uint32_t value)
 
 // The switch grammar. Blanks, "-" and "/" before the letter are skipped in
 // any number and order; only the letter and its number count.
-int dispatchTail(LPCWSTR p)
+int runModeOfSwitch(LPCWSTR p)
 {
     for (;; p = CharNextW(p)) {
-        switch (unit(p)) {
+        switch (codeUnitAt(p)) {
         case 0:
             return static_cast<int>(showSettingsDialog(nullptr));
         case ' ':
@@ -130,7 +131,7 @@ int dispatchTail(LPCWSTR p)
 
 int guardedDispatch(void* tail)
 {
-    return dispatchTail(static_cast<LPCWSTR>(tail));
+    return runModeOfSwitch(static_cast<LPCWSTR>(tail));
 }
 
 void onDispatchFault()
@@ -213,7 +214,7 @@ bool handleSaverInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
         // pointer; a few pixels of jitter must not end the saver either.
         POINT cursor = host.referenceCursor;
         GetCursorPos(&cursor);
-        if (cursorTravel(host.referenceCursor, cursor) > host.mouseMoveThreshold) {
+        if (cursorTravel(host.referenceCursor, cursor) > HostState::mouseMoveThreshold) {
             postClose(window);
             host.referenceCursor = cursor;
         }
@@ -227,7 +228,9 @@ bool handleSaverInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
     }
 }
 
-LRESULT defaultTail(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The last step of defaultSaverProc: AutoPlay's query is answered, the rest
+// goes to the system's default handling.
+LRESULT answerAutoPlayOrSystemDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (host.queryCancelAutoPlayMessage != 0 && message == host.queryCancelAutoPlayMessage) {
         postClose(window);
@@ -256,11 +259,11 @@ LPCWSTR skipProgramName(LPCWSTR p)
         while (*p != 0 && *p != L'"');
         if (*p == L'"')
             p = CharNextW(p);
-    } else if (unit(p) > 32) {
-        while (unit(p) > 32)
+    } else if (codeUnitAt(p) > 32) {
+        while (codeUnitAt(p) > 32)
             p = CharNextW(p);
     }
-    while (unit(p) >= 1 && unit(p) <= 32)
+    while (codeUnitAt(p) >= 1 && codeUnitAt(p) <= 32)
         p = CharNextW(p);
     return p;
 }
@@ -296,8 +299,8 @@ int dispatchCommandLine(HINSTANCE instance, LPCWSTR tail)
 uint32_t parseDecimalHandle(LPCWSTR text)
 {
     uint32_t value = 0;
-    for (; unit(text) >= '0' && unit(text) <= '9'; ++text)
-        value = value * 10u + (unit(text) - '0');
+    for (; codeUnitAt(text) >= '0' && codeUnitAt(text) <= '9'; ++text)
+        value = value * 10u + (codeUnitAt(text) - '0');
     return value;
 }
 
@@ -486,7 +489,7 @@ LRESULT defaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 {
     // A preview never ends on input: its parent destroys it.
     if (host.isPreview || host.closeApproved)
-        return defaultTail(window, message, wParam, lParam);
+        return answerAutoPlayOrSystemDefault(window, message, wParam, lParam);
 
     if (message == WM_CLOSE) {
         if (host.legacyPlatform && !verifyPasswordBeforeClose(window)) {
@@ -494,17 +497,17 @@ LRESULT defaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             GetCursorPos(&host.referenceCursor);
             return 0;
         }
-        return defaultTail(window, message, wParam, lParam);
+        return answerAutoPlayOrSystemDefault(window, message, wParam, lParam);
     }
     if (message == verifyPasswordMessage && host.legacyPlatform)
         return host.verifier != nullptr ? host.verifier(window) : 1;
     if (host.passwordCheckInProgress)
-        return defaultTail(window, message, wParam, lParam);
+        return answerAutoPlayOrSystemDefault(window, message, wParam, lParam);
 
     LRESULT result = 0;
     if (handleSaverInput(window, message, wParam, lParam, &result))
         return result;
-    return defaultTail(window, message, wParam, lParam);
+    return answerAutoPlayOrSystemDefault(window, message, wParam, lParam);
 }
 
 bool verifyPasswordBeforeClose(HWND window)

@@ -19,6 +19,9 @@ constexpr UINT verifyPasswordMessage = WM_APP;
 
 // The process-wide host state: one instance, reset only by tests.
 struct HostState {
+    // The largest cursor travel (|dx| + |dy|) that does not end the saver.
+    static constexpr uint32_t mouseMoveThreshold = 4;
+
     HINSTANCE instance = nullptr;
     bool legacyPlatform = false;
     bool isPreview = false;
@@ -29,7 +32,6 @@ struct HostState {
     bool passwordCheckInProgress = false;
     uint32_t lastPasswordCheckTime = 0xFFFFFFFFu;  // 0xFFFFFFFF: never checked
     POINT referenceCursor{0, 0};
-    uint32_t mouseMoveThreshold = 4;  // largest travel (|dx| + |dy|) that does not end
     BYTE lastAcLineStatus = 255;      // 255: never read
     UINT queryCancelAutoPlayMessage = 0;
     HWND saverWindow = nullptr;

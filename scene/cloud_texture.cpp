@@ -1,7 +1,7 @@
 #include "cloud_texture.h"
 
 #include "settings/settings_store.h"
-#include "vector_helpers.h"
+#include "vectors_and_random.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "birth_order.h"
-#include "vector_helpers.h"
+#include "vectors_and_random.h"
 
 #include <cstdint>
 #include <set>

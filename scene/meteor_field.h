@@ -20,7 +20,7 @@
 
 #include "../platform/platform.h"
 #include "birth_order.h"
-#include "vector_helpers.h"
+#include "vectors_and_random.h"
 
 #include <cstdint>
 #include <set>

@@ -6,9 +6,8 @@
 #include "meteor_field.h"
 #include "screen_shards.h"
 #include "settings/settings_store.h"
-#include "vector_helpers.h"
+#include "vectors_and_random.h"
 #include "vortex_mesh.h"
-#include "host/saver_host.h"
 
 #include <algorithm>
 #include <cmath>

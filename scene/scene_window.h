@@ -14,6 +14,10 @@
 
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The host's default handling (host/saver_host.cpp), which ends every
+// message the scene sees and decides whether input ends the saver.
+LRESULT defaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Draws and presents one frame; does nothing while no rendering context
 // exists (after the close, or when creation failed).
 void renderFrame();

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "../platform/platform.h"
-#include "vector_helpers.h"
+#include "vectors_and_random.h"
 
 #include <cstdint>
 #include <list>

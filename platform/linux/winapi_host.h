@@ -54,6 +54,10 @@ typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
 #define VER_PLATFORM_WIN32_NT 2
 
 void GetStartupInfoW(LPSTARTUPINFOW info);
+// Set by the Linux program before the host runs: argv kept as the one wide
+// command line GetCommandLineW gives, the program name quoted, then the
+// arguments separated by single spaces (UTF-8 decoded).
+void platformSetCommandLine(int argc, char** argv);
 // Ends the process at once: no static destructor or exit handler runs.
 // The status the parent sees is the code's low byte (-1 reads as 255).
 [[noreturn]] void ExitProcess(UINT exitCode);

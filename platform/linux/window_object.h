@@ -3,7 +3,7 @@
 // controls all derive from these.
 #pragma once
 
-#include "winapi.h"
+#include "platform/linux/winapi.h"
 
 #include <memory>
 #include <string>

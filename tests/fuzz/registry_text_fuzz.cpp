@@ -2,7 +2,7 @@
 // at all must parse without a crash, and whatever was parsed must survive a
 // rewrite exactly (a settings save must never lose or change a foreign key
 // or value it read).
-#include "platform/linux/registry_text.h"
+#include "platform/linux/registry/registry_text.h"
 
 #include <cstdint>
 #include <cstdio>

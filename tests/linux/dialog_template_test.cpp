@@ -1,6 +1,6 @@
 // The Linux layer's copy of the dialog templates, generated from the
 // resource script, and its reading of numbers typed into edit controls.
-#include "platform/linux/gtk_dialog.h"
+#include "platform/linux/dialog/gtk_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The Linux registry: its text format, the text codec, the file behind the
 // Reg* functions, and that file under faults. Files live in a fresh
 // XDG_CONFIG_HOME per test.
-#include "platform/linux/registry_file.h"
-#include "platform/linux/registry_text.h"
-#include "platform/linux/text_codec.h"
+#include "platform/linux/registry/registry_file.h"
+#include "platform/linux/registry/registry_text.h"
+#include "platform/linux/registry/text_codec.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 

@@ -2,7 +2,7 @@
 // innermost ring. Guards the white speck of screens larger than 1024 x 768:
 // pixels of the hole that nothing covers are never cleared and gather the
 // light of the additive layers.
-#include "platform/offscreen.h"
+#include "platform/linux/offscreen.h"
 #include "scene/scene_window.h"
 #include "scene/screen_shards.h"
 #include "settings/settings_store.h"

@@ -2,8 +2,8 @@
 // program's recorder, and pictures compared pixel for pixel.
 #pragma once
 
-#include "host/image_files.h"
-#include "platform/offscreen.h"
+#include "linux_program/image_files.h"
+#include "platform/linux/offscreen.h"
 #include "scene/scene_window.h"
 
 #include <functional>

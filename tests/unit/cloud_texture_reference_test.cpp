@@ -6,7 +6,7 @@
 // sheen, and the incremental sheen would go unchecked.
 #include "bench/cloud_texture_reference.h"
 #include "scene/cloud_texture.h"
-#include "scene/vector_helpers.h"
+#include "scene/vectors_and_random.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and pixel of whole runs is compared with a plain transcription in
 // cloud_texture_reference_test.cpp, and fingerprinted by the soak.
 #include "scene/cloud_texture.h"
-#include "scene/vector_helpers.h"
+#include "scene/vectors_and_random.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>

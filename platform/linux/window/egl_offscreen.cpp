@@ -1,0 +1,193 @@
+// Offscreen windows on an EGL pbuffer, on Mesa's surfaceless platform.
+//
+// A pbuffer is single-buffered: drawing goes straight to its one colour
+// buffer, which OpenGL names GL_FRONT. So the scene's front-buffer read of
+// the desktop finds the picture placed there, and SwapBuffers only has to
+// finish the frame. The scene never clears and covers the whole view every
+// frame, so it looks the same as on a double-buffered window.
+#include "platform/linux/offscreen.h"
+#include "platform/linux/window_object.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+EGLDisplay surfacelessDisplay()
+{
+    static EGLDisplay display = [] {
+        auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+            eglGetProcAddress("eglGetPlatformDisplayEXT"));
+        if (getPlatformDisplay == nullptr)
+            return EGL_NO_DISPLAY;
+        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr))
+            return EGL_NO_DISPLAY;
+        return d;
+    }();
+    return display;
+}
+
+// The format the scene asks for: 24 colour bits and a depth buffer. EGL
+// sorts deeper colour first, and Mesa offers 10 bits a channel before 8, so
+// the sizes are checked exactly: a 10-bit buffer would round every blend
+// differently from the saver's window, and costs llvmpipe its 8-bit paths.
+EGLConfig chooseSaverConfig(EGLDisplay display)
+{
+    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                 EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                 EGL_DEPTH_SIZE, 8,
+                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(display, attributes, nullptr, 0, &count) || count < 1)
+        return nullptr;
+    std::vector<EGLConfig> configs(static_cast<size_t>(count));
+    if (!eglChooseConfig(display, attributes, configs.data(), count, &count))
+        return nullptr;
+    configs.resize(static_cast<size_t>(std::max<EGLint>(count, 0)));
+    for (EGLConfig config : configs) {
+        EGLint red = 0, green = 0, blue = 0, samples = 0;
+        eglGetConfigAttrib(display, config, EGL_RED_SIZE, &red);
+        eglGetConfigAttrib(display, config, EGL_GREEN_SIZE, &green);
+        eglGetConfigAttrib(display, config, EGL_BLUE_SIZE, &blue);
+        eglGetConfigAttrib(display, config, EGL_SAMPLES, &samples);
+        if (red == 8 && green == 8 && blue == 8 && samples == 0)
+            return config;
+    }
+    return nullptr;
+}
+
+// Scales the picture to the surface (nearest sample) and writes it into
+// the colour buffer, with the fixed-function state still at its defaults.
+void showPicture(const OffscreenPicture& picture, int width, int height)
+{
+    std::vector<uint8_t> scaled(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>(static_cast<int64_t>(y) * picture.height / height);
+        for (int x = 0; x < width; ++x) {
+            const int sx = static_cast<int>(static_cast<int64_t>(x) * picture.width / width);
+            const uint8_t* from = &picture.rgba[(static_cast<size_t>(sy) * picture.width + sx) * 4];
+            std::copy(from, from + 4, &scaled[(static_cast<size_t>(y) * width + x) * 4]);
+        }
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos2i(-1, -1);
+    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, scaled.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glFinish();
+}
+
+class OffscreenWindow;
+
+class EglContext : public PlatformGLContext {
+public:
+    EglContext(EGLContext context, EGLSurface surface) : context_(context), surface_(surface) {}
+    ~EglContext() override
+    {
+        EGLDisplay display = surfacelessDisplay();
+        eglDestroyContext(display, context_);
+        eglDestroySurface(display, surface_);
+    }
+
+    bool makeCurrent(HDC dc) override;
+    void releaseCurrent() override
+    {
+        eglMakeCurrent(surfacelessDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+
+private:
+    EGLContext context_;
+    EGLSurface surface_;
+    bool shown_ = false;
+};
+
+class OffscreenWindow : public PlatformWindow {
+public:
+    OffscreenWindow(int w, int h, const OffscreenPicture* desktop)
+    {
+        width = w;
+        height = h;
+        title = L"Offscreen";
+        if (desktop != nullptr && desktop->width > 0 && desktop->height > 0 &&
+            desktop->rgba.size() == static_cast<size_t>(desktop->width) * desktop->height * 4)
+            desktop_ = *desktop;
+    }
+
+    PlatformGLContext* createGLContext(HDC) override
+    {
+        EGLDisplay display = surfacelessDisplay();
+        if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
+            return nullptr;
+        const EGLConfig config = chooseSaverConfig(display);
+        if (config == nullptr)
+            return nullptr;
+        const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+        if (surface == EGL_NO_SURFACE)
+            return nullptr;
+        EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+        if (context == EGL_NO_CONTEXT) {
+            eglDestroySurface(display, surface);
+            return nullptr;
+        }
+        return new EglContext(context, surface);
+    }
+
+    void swapBuffers() override { glFinish(); }
+
+    // The picture under the window, handed to the first context made current.
+    OffscreenPicture takeDesktop() { return std::move(desktop_); }
+
+private:
+    OffscreenPicture desktop_;
+};
+
+bool EglContext::makeCurrent(HDC dc)
+{
+    if (!eglMakeCurrent(surfacelessDisplay(), surface_, surface_, context_))
+        return false;
+    if (!shown_) {
+        shown_ = true;
+        auto* window = static_cast<OffscreenWindow*>(dc->window);
+        const OffscreenPicture desktop = window->takeDesktop();
+        if (desktop.width > 0) {
+            showPicture(desktop, window->width, window->height);
+        } else {
+            glClear(GL_COLOR_BUFFER_BIT);
+            glFinish();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenPicture* desktop)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    auto* window = new OffscreenWindow(width, height, desktop);
+    window->proc = proc;
+    return platformAdoptWindow(window);
+}
+
+OffscreenPicture readOffscreenFrame(HWND window)
+{
+    OffscreenPicture frame;
+    if (platformOwnWindow(window) == nullptr)
+        return frame;
+    frame.width = window->width;
+    frame.height = window->height;
+    frame.rgba.assign(static_cast<size_t>(frame.width) * frame.height * 4, 0);
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_BUFFER, &previous);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadBuffer(static_cast<GLenum>(previous));
+    return frame;
+}

@@ -1,0 +1,364 @@
+// The thread's message queue: posted messages, window timers, the quit
+// message, window lifetimes and default handling. Gyrelle has one thread,
+// so the queue is a single process-wide object.
+#include "platform/linux/window_object.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <set>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Timer {
+    HWND window;
+    UINT_PTR id;
+    std::chrono::milliseconds period;
+    Clock::time_point due;
+};
+
+struct MessageQueue {
+    std::deque<MSG> posted;
+    std::vector<Timer> timers;
+    std::set<PlatformWindow*> live;
+    // Destroyed windows stay allocated until the loop is back at the top,
+    // since the procedure that destroyed them may still be on the stack.
+    std::vector<std::unique_ptr<PlatformWindow>> graveyard;
+    std::vector<PlatformEventSource*> sources;
+    bool quitPosted = false;
+    int quitCode = 0;
+    PlatformMessageBoxHandler messageBox = nullptr;
+};
+
+MessageQueue& queue()
+{
+    static MessageQueue instance;
+    return instance;
+}
+
+DWORD messageTime()
+{
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  Clock::now().time_since_epoch())
+                                  .count());
+}
+
+bool matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax)
+{
+    if (window != nullptr && msg.hwnd != window)
+        return false;
+    if (filterMin == 0 && filterMax == 0)
+        return true;
+    return msg.message >= filterMin && msg.message <= filterMax;
+}
+
+void pumpSources()
+{
+    // A source may remove itself while pumping; walk a copy.
+    std::vector<PlatformEventSource*> sources = queue().sources;
+    for (PlatformEventSource* source : sources)
+        source->pump();
+}
+
+void freeDestroyedWindows()
+{
+    queue().graveyard.clear();
+}
+
+// Takes the first posted message that matches, or a due timer.
+bool takeMessage(MSG* out, HWND window, UINT filterMin, UINT filterMax, bool remove)
+{
+    MessageQueue& q = queue();
+    for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+        if (!matches(*it, window, filterMin, filterMax))
+            continue;
+        *out = *it;
+        if (remove)
+            q.posted.erase(it);
+        return true;
+    }
+    const Clock::time_point now = Clock::now();
+    for (Timer& timer : q.timers) {
+        MSG msg{timer.window, WM_TIMER, timer.id, 0, messageTime(), {0, 0}};
+        if (timer.due > now || !matches(msg, window, filterMin, filterMax))
+            continue;
+        *out = msg;
+        // Like Windows, a late timer yields one WM_TIMER, not a backlog.
+        if (remove)
+            timer.due = now + timer.period;
+        return true;
+    }
+    return false;
+}
+
+int millisecondsToNextTimer()
+{
+    MessageQueue& q = queue();
+    if (q.timers.empty())
+        return -1;
+    Clock::time_point next = q.timers.front().due;
+    for (const Timer& timer : q.timers)
+        next = std::min(next, timer.due);
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
+    return wait < 0 ? 0 : static_cast<int>(wait + 1);
+}
+
+void waitForInput(int timeoutMs)
+{
+    std::vector<pollfd> fds;
+    for (PlatformEventSource* source : queue().sources) {
+        if (source->fd() >= 0)
+            fds.push_back(pollfd{source->fd(), POLLIN, 0});
+    }
+    if (fds.empty() && timeoutMs < 0)
+        return;  // Nothing can ever arrive: let the caller notice.
+    poll(fds.data(), fds.size(), timeoutMs);
+}
+
+}  // namespace
+
+void PlatformDeviceContext::setPixel(int, int, COLORREF) {}
+void PlatformDeviceContext::fillRect(const RECT&, COLORREF) {}
+
+PlatformWindow::PlatformWindow() = default;
+PlatformWindow::~PlatformWindow() = default;
+
+LRESULT PlatformWindow::deliver(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (proc != nullptr)
+        return proc(this, message, wParam, lParam);
+    return DefWindowProcW(this, message, wParam, lParam);
+}
+
+PlatformGLContext* PlatformWindow::createGLContext(HDC)
+{
+    return nullptr;
+}
+
+HDC PlatformWindow::deviceContext()
+{
+    if (!ownDC)
+        ownDC = std::make_unique<PlatformDeviceContext>(this);
+    return ownDC.get();
+}
+
+HWND platformAdoptWindow(PlatformWindow* window)
+{
+    queue().live.insert(window);
+    return window;
+}
+
+void platformAddEventSource(PlatformEventSource* source)
+{
+    queue().sources.push_back(source);
+}
+
+void platformRemoveEventSource(PlatformEventSource* source)
+{
+    auto& sources = queue().sources;
+    sources.erase(std::remove(sources.begin(), sources.end(), source), sources.end());
+}
+
+void platformSetMessageBoxHandler(PlatformMessageBoxHandler handler)
+{
+    queue().messageBox = handler;
+}
+
+PlatformWindow* platformOwnWindow(HWND window)
+{
+    if (window == nullptr || queue().live.count(window) == 0 || window->destroyed)
+        return nullptr;
+    return window;
+}
+
+std::vector<PlatformWindow*> platformOwnWindows()
+{
+    std::vector<PlatformWindow*> windows;
+    for (PlatformWindow* window : queue().live) {
+        if (!window->destroyed)
+            windows.push_back(window);
+    }
+    return windows;
+}
+
+BOOL IsWindow(HWND window)
+{
+    if (window == nullptr)
+        return FALSE;
+    return platformOwnWindow(window) != nullptr || platformForeignWindowExists(window);
+}
+
+BOOL DestroyWindow(HWND window)
+{
+    if (platformOwnWindow(window) == nullptr)
+        return FALSE;
+    MessageQueue& q = queue();
+    window->deliver(WM_DESTROY, 0, 0);
+    // Children go with their parent, as on Windows.
+    std::vector<PlatformWindow*> children;
+    for (PlatformWindow* other : q.live) {
+        if (other->parent == window)
+            children.push_back(other);
+    }
+    for (PlatformWindow* child : children)
+        DestroyWindow(child);
+    window->destroyed = true;
+    window->destroyNative();
+    q.live.erase(window);
+    q.timers.erase(std::remove_if(q.timers.begin(), q.timers.end(),
+                                  [window](const Timer& t) { return t.window == window; }),
+                   q.timers.end());
+    q.graveyard.emplace_back(window);
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND window, LPRECT rect)
+{
+    if (rect == nullptr)
+        return FALSE;
+    if (platformOwnWindow(window) == nullptr)
+        return platformForeignClientRect(window, rect) ? TRUE : FALSE;
+    *rect = RECT{0, 0, window->width, window->height};
+    return TRUE;
+}
+
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Another client's window cannot take our messages.
+    if (window != nullptr && platformOwnWindow(window) == nullptr)
+        return FALSE;
+    queue().posted.push_back(MSG{window, message, wParam, lParam, messageTime(), {0, 0}});
+    return TRUE;
+}
+
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (platformOwnWindow(window) == nullptr)
+        return 0;
+    return window->deliver(message, wParam, lParam);
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageW(window, message, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode)
+{
+    queue().quitPosted = true;
+    queue().quitCode = exitCode;
+}
+
+BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags)
+{
+    pumpSources();
+    if (takeMessage(msg, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0))
+        return TRUE;
+    MessageQueue& q = queue();
+    if (q.quitPosted && (filterMin == 0 && filterMax == 0)) {
+        *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<intptr_t>(q.quitCode)), 0, messageTime(), {0, 0}};
+        if (removeFlags & PM_REMOVE)
+            q.quitPosted = false;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL GetMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax)
+{
+    freeDestroyedWindows();
+    MessageQueue& q = queue();
+    for (;;) {
+        pumpSources();
+        if (takeMessage(msg, window, filterMin, filterMax, true))
+            return TRUE;
+        if (q.quitPosted) {
+            q.quitPosted = false;
+            *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<intptr_t>(q.quitCode)), 0, messageTime(), {0, 0}};
+            return FALSE;
+        }
+        const int timeout = millisecondsToNextTimer();
+        if (timeout < 0 && q.sources.empty() && q.posted.empty()) {
+            // No window, no timer, no input: nothing could ever end the wait.
+            *msg = MSG{nullptr, WM_QUIT, 0, 0, messageTime(), {0, 0}};
+            return FALSE;
+        }
+        waitForInput(timeout);
+    }
+}
+
+BOOL TranslateMessage(const MSG*)
+{
+    return FALSE;
+}
+
+LRESULT DispatchMessageW(const MSG* msg)
+{
+    if (msg == nullptr || platformOwnWindow(msg->hwnd) == nullptr)
+        return 0;
+    return msg->hwnd->deliver(msg->message, msg->wParam, msg->lParam);
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT periodMs, void*)
+{
+    if (platformOwnWindow(window) == nullptr)
+        return 0;
+    MessageQueue& q = queue();
+    const std::chrono::milliseconds period(std::max<UINT>(periodMs, 10));
+    for (Timer& timer : q.timers) {
+        if (timer.window == window && timer.id == id) {
+            timer.period = period;
+            timer.due = Clock::now() + period;
+            return id == 0 ? 1 : id;
+        }
+    }
+    q.timers.push_back(Timer{window, id, period, Clock::now() + period});
+    return id == 0 ? 1 : id;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id)
+{
+    auto& timers = queue().timers;
+    const auto before = timers.size();
+    timers.erase(std::remove_if(timers.begin(), timers.end(),
+                                [&](const Timer& t) { return t.window == window && t.id == id; }),
+                 timers.end());
+    return timers.size() != before;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    if (queue().messageBox != nullptr)
+        return queue().messageBox(owner, text, caption, type);
+    std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
+    return IDOK;
+}
+
+HDC GetDC(HWND window)
+{
+    if (platformOwnWindow(window) == nullptr)
+        return nullptr;
+    return window->deviceContext();
+}
+
+int ReleaseDC(HWND, HDC dc)
+{
+    return dc != nullptr ? 1 : 0;
+}
