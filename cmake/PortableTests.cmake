@@ -17,6 +17,7 @@ endforeach()
 add_library(gyrelle_portable STATIC
     ${PROJECT_SOURCE_DIR}/scene/cloud_texture.cpp
     ${PROJECT_SOURCE_DIR}/scene/screen_shards.cpp
+    ${PROJECT_SOURCE_DIR}/platform/picture.cpp
     ${PROJECT_SOURCE_DIR}/scene/vectors_and_random.cpp
     ${PROJECT_SOURCE_DIR}/settings/settings_store.cpp
     ${PROJECT_SOURCE_DIR}/platform/linux/registry/registry_file.cpp

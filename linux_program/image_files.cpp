@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-bool readPng(const std::string& path, int maxSide, OffscreenPicture& picture, std::string& error)
+bool readPng(const std::string& path, int maxSide, Picture& picture, std::string& error)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -39,7 +39,7 @@ bool readPng(const std::string& path, int maxSide, OffscreenPicture& picture, st
     return true;
 }
 
-bool writePng(const std::string& path, const OffscreenPicture& picture, std::string& error)
+bool writePng(const std::string& path, const Picture& picture, std::string& error)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -110,7 +110,7 @@ bool GifWriter::open(const std::string& path, int width, int height, std::string
     return true;
 }
 
-bool GifWriter::addFrame(const OffscreenPicture& frame, int delayCentiseconds, std::string& error)
+bool GifWriter::addFrame(const Picture& frame, int delayCentiseconds, std::string& error)
 {
     const int width = state_->width;
     const int height = state_->height;

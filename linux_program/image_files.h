@@ -9,8 +9,8 @@
 #include <string>
 
 // Reads a PNG of at most maxSide pixels a side; false with a one-line reason.
-bool readPng(const std::string& path, int maxSide, OffscreenPicture& picture, std::string& error);
-bool writePng(const std::string& path, const OffscreenPicture& picture, std::string& error);
+bool readPng(const std::string& path, int maxSide, Picture& picture, std::string& error);
+bool writePng(const std::string& path, const Picture& picture, std::string& error);
 
 // An animated GIF written frame by frame, looping forever.
 class GifWriter {
@@ -22,7 +22,7 @@ public:
 
     bool open(const std::string& path, int width, int height, std::string& error);
     // Quantises the frame to its own 256-colour table; delay in 1/100 s.
-    bool addFrame(const OffscreenPicture& frame, int delayCentiseconds, std::string& error);
+    bool addFrame(const Picture& frame, int delayCentiseconds, std::string& error);
     bool close(std::string& error);
 
 private:

@@ -149,7 +149,7 @@ int runRecorder(int argc, char** argv)
     if (!parseRecordOptions(std::vector<std::string>(argv, argv + argc), options, error))
         return fail(error, 2);
 
-    OffscreenPicture desktop;
+    Picture desktop;
     if (!options.desktop.empty() && !readPng(options.desktop, maxRecordSide, desktop, error))
         return fail(error, 2);
 
@@ -181,7 +181,7 @@ int runRecorder(int argc, char** argv)
         return 255;
     }
 
-    OffscreenPicture frame;
+    Picture frame;
     for (long n = 0; n < options.frames; ++n) {
         SendMessageW(window, WM_TIMER, 0, 0);
         if (options.gif || n + 1 == options.frames)

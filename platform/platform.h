@@ -17,6 +17,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "picture.h"
+
 // Runs body(context) and returns its result. A processor fault escaping it
 // (access violation, bus error, illegal instruction, arithmetic fault) is
 // handed to the system's handling of unhandled faults; when that lets the
@@ -24,11 +26,10 @@
 // -1. Windows: platform/win32/fault_guard.cpp; Linux: platform/linux/fault_guard.cpp.
 int runGuarded(int (*body)(void* context), void* context, void (*onFault)());
 
-// Puts the screen's picture under the window into the front buffer of the
-// window's current OpenGL context, for the scene's read of the desktop. A
-// display that keeps the screen in a new window's front buffer needs
-// nothing; Wine's does not (it reads black), so on Windows the picture is
-// taken from the screen with GDI: platform/win32/desktop_picture.cpp. The
-// Linux layer writes it when the context is first made current, so there
-// this does nothing: platform/linux/desktop_picture.cpp.
-void showDesktopInFrontBuffer(HWND window);
+// What lay on the screen under the window before it appeared, for the
+// shards: taken once, as the scene window is created; empty when nothing
+// was captured, and then the shards read the window's front buffer.
+// Windows captures the screen with GDI (platform/win32/desktop_picture.cpp);
+// Linux hands over what its window captured or XScreenSaver saved, or the
+// recorder's picture (platform/linux/window/desktop_picture.cpp).
+Picture takeDesktopPicture(HWND window);

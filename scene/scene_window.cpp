@@ -71,9 +71,7 @@ void createScene(HWND window)
         return;
     }
     wglMakeCurrent(scene.deviceContext, scene.renderingContext);
-    // Where the system does not keep the screen in a new window's front
-    // buffer, put it there before the shards read it.
-    showDesktopInFrontBuffer(window);
+    const Picture desktop = takeDesktopPicture(window);
 
     // The aspect stays 1.3333333 whatever the window's shape, and the
     // viewport stays the one the window had at the first make-current.
@@ -92,8 +90,9 @@ void createScene(HWND window)
     glGetIntegerv(GL_VIEWPORT, viewport);
     scene.centreDotSize = static_cast<GLfloat>(centreDotSize(viewport[2], viewport[3]));
 
-    // Before anything is drawn: the front buffer still shows the desktop.
-    screenShards.setUp();
+    // Before anything is drawn: without a captured picture the front buffer
+    // is read, and it still shows whatever the system left there.
+    screenShards.setUp(desktop);
 
     glGenTextures(1, &scene.mainTexture);
     glBindTexture(GL_TEXTURE_2D, scene.mainTexture);

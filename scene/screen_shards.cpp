@@ -96,7 +96,7 @@ void Shard::launch()
     spin[8] = std::cos(beta);
 }
 
-void ScreenShards::setUp()
+void ScreenShards::setUp(const Picture& desktop)
 {
     glGenTextures(1, &shardTexture_);
     glBindTexture(GL_TEXTURE_2D, shardTexture_);
@@ -120,20 +120,31 @@ void ScreenShards::setUp()
         return;
     }
 
-    // The front buffer still shows what lay under the new window.
-    std::unique_ptr<uint8_t[]> capture;
-    if (w > 0 && h > 0)
-        capture.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h) * 4]);
-    if (capture) {
-        glReadBuffer(GL_FRONT);
-        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.get());
-        resampleCapture(capture.get(), w, h, image_.get());
+    if (desktop.holdsPixels()) {
+        // Captured at the window's size, the picture fills the viewport;
+        // should the two differ, it is fitted as the front buffer would be.
+        const bool fits = desktop.width == w && desktop.height == h;
+        const Picture fitted = fits ? Picture{} : stretchNearest(desktop, w, h);
+        if (fits || fitted.holdsPixels())
+            resampleCapture((fits ? desktop : fitted).rgba.data(), w, h, image_.get());
+        else
+            std::memset(image_.get(), 0, imageBytes);
     } else {
-        // No room for the capture (or no viewport): the picture is black,
-        // as on a display that keeps nothing in a new window.
-        std::memset(image_.get(), 0, imageBytes);
+        // Nothing captured: the front buffer may still show what lay under
+        // the new window.
+        std::unique_ptr<uint8_t[]> capture;
+        if (w > 0 && h > 0)
+            capture.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h) * 4]);
+        if (capture) {
+            glReadBuffer(GL_FRONT);
+            glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.get());
+            resampleCapture(capture.get(), w, h, image_.get());
+        } else {
+            // No room for the capture (or no viewport): the picture is black,
+            // as on a display that keeps nothing in a new window.
+            std::memset(image_.get(), 0, imageBytes);
+        }
     }
-    capture.reset();
 
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, imageSide, imageSide, 0, GL_RGBA, GL_UNSIGNED_BYTE, image_.get());
     cutIntoShards();

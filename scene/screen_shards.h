@@ -63,11 +63,13 @@ public:
     ScreenShards(const ScreenShards&) = delete;
     ScreenShards& operator=(const ScreenShards&) = delete;
 
-    // Captures the front buffer into the texture and cuts the shards. When
-    // memory for the picture cannot be had no shard is made and the opening
-    // is skipped; when only the capture buffer is missing the picture is
-    // black.
-    void setUp();
+    // Puts the desktop into the texture and cuts the shards. `desktop` is
+    // the picture the platform captured under the window, fitted to the
+    // viewport; when it holds none, the front buffer is read instead. When
+    // memory for the texture's picture cannot be had no shard is made and
+    // the opening is skipped; when only the capture buffer is missing the
+    // picture is black.
+    void setUp(const Picture& desktop);
     // Drops every shard and cuts 512 new ones from the unit square, launching
     // each as it is made.
     void cutIntoShards();

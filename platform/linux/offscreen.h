@@ -5,22 +5,12 @@
 
 #include "platform/platform.h"
 
-#include <cstdint>
-#include <vector>
-
-// RGBA pixels, 4 bytes each, rows from the bottom up as OpenGL reads them.
-struct OffscreenPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgba;
-};
-
-// Creates a window of width x height whose messages go to proc. Its first
-// OpenGL context shows `desktop` (scaled to fit, nearest sample) in the
-// front buffer when first made current, as a new window on a desktop would
-// show the screen beneath it; without one the buffer starts black.
+// Creates a window of width x height whose messages go to proc. `desktop`
+// (scaled to fit, nearest sample) is what the scene finds under it, as a
+// new window on a desktop would find the screen; without one the front
+// buffer starts black and the scene reads that.
 // Returns null when the size is not positive.
-HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenPicture* desktop);
+HWND createOffscreenWindow(int width, int height, WNDPROC proc, const Picture* desktop);
 
 // Reads what the window shows now (its front buffer) from the current context.
-OffscreenPicture readOffscreenFrame(HWND window);
+Picture readOffscreenFrame(HWND window);

@@ -1,26 +1,44 @@
 // The Windows-interface subset that Gyrelle calls, supplied on Linux.
 //
-// Map of the layer:
-//   winapi.h          types, constants and declarations (this file)
-//   window_object.h   the objects behind HWND, HDC and HGLRC, shared by the
-//                     files below (internal to the layer)
-//   message_queue.cpp the thread's message queue, timers, window procedures,
-//                     DefWindowProcW, MessageBoxA fallback to standard error
-//   x11_window.cpp    saver and preview windows on Xlib, X events as messages
-//   desktop_picture.cpp the desktop the shards are cut from: the screen under
-//                     a new window, or the one XScreenSaver saved for it
-//   glx_context.cpp   WGL over GLX for X windows
-//   egl_offscreen.cpp WGL over an EGL pbuffer: offscreen windows for the
-//                     recorder and the rendering tests, no display needed
-//   registry_file.cpp the registry as a .reg text file in the config folder
-//   registry_text.cpp that file's text: parsing and formatting, no I/O
-//   system.cpp        command line, start-up, version, ticks, modules
-//   power.cpp         power status (sysfs, polled for changes), suspend and
-//                     resume (logind), as WM_POWERBROADCAST
-//   monitor_power.cpp the monitor's DPMS power saving as SC_MONITORPOWER
-//   fault_guard.cpp   the fault guard: processor faults end with -1
-//   winapi_host.h     declarations the host adds (start-up, windows, power)
-//   gtk_dialog.cpp    dialog templates and message boxes on GTK 3
+// Map of the layer (every file; window_object.h and the headers in the
+// folders are internal to it):
+//   winapi.h            types, constants and declarations (this file), with
+//   winapi_dialogs.h    the dialogs', controls' and GDI's part, and
+//   winapi_host.h       the host's part (start-up, windows, power, modules)
+//   window_object.h     the objects behind HWND, HDC and HGLRC, the event
+//                       sources, broadcasts to top-level windows
+//   offscreen.h         offscreen scene windows for the Linux program
+//   window/
+//     message_queue.cpp the thread's message queue, timers, window lifetimes,
+//                       DefWindowProcW, MessageBoxA's fallback, the
+//                       termination signals, and the start of the power and
+//                       monitor watchers with the first full-screen window
+//     x11_window.h/.cpp the X connection, saver and preview windows on Xlib
+//     x11_events.cpp    X events as window messages
+//     x11_screen.cpp    other clients' windows, focus, cursor, metrics
+//     glx_context.cpp   the X windows' OpenGL contexts (GLX)
+//     egl_offscreen.cpp offscreen windows on an EGL pbuffer, no display needed
+//     wgl_dispatch.cpp  the WGL calls, routed to each window's kind of context
+//     desktop_picture.cpp the desktop the shards are cut from: the screen
+//                       under a new window, or the one XScreenSaver saved
+//   dialog/
+//     gtk_dialog.h/.cpp dialog templates run modally on GTK 3, message boxes
+//     gtk_controls.cpp  the templates' controls as GTK widgets
+//     dialog_template.h the resource script's dialogs and bitmaps as tables
+//     dialog_int.h/.cpp GetDlgItemInt's reading of a number
+//     gdi.cpp           brushes, pixels and rectangles for owner-drawn controls
+//   registry/
+//     registry_file.h/.cpp the registry as a .reg text file in the config folder
+//     registry_text.h/.cpp that file's text: parsing and formatting, no I/O
+//     text_codec.h/.cpp UTF-8, UTF-16LE and wide text, for the whole layer
+//   system/
+//     system.cpp        command line, start-up, process end, version, ticks,
+//                       modules
+//     power.cpp         power status (sysfs, polled for changes), suspend and
+//                       resume (logind), as WM_POWERBROADCAST
+//     monitor_power.cpp the monitor's DPMS power saving as SC_MONITORPOWER
+//     watchers.h        how the queue starts those two
+//     fault_guard.cpp   the fault guard: processor faults end with -1
 //
 // Types are distinct, opaque handle types; nothing here aliases another
 // platform's names. Wide text is wchar_t, so L"" literals serve both
@@ -249,7 +267,24 @@ struct PIXELFORMATDESCRIPTOR {
 #define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
 
-// ---- Windows, messages and timers (message_queue.cpp, x11_window.cpp) -----
+// ---- Window styles, for saver windows, dialogs and controls alike -------------
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_EX_NOPARENTNOTIFY 0x00000004L
+#define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_TOOLWINDOW 0x00000080L
+#define WS_EX_WINDOWEDGE 0x00000100L
+#define WS_EX_STATICEDGE 0x00020000L
+
+// ---- Windows, messages and timers (window/message_queue.cpp) ----------------
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

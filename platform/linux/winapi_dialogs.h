@@ -3,44 +3,7 @@
 // winapi.h; see its map).
 #pragma once
 
-// ---- Window, dialog and control styles ------------------------------------
-#ifndef WS_POPUP
-#define WS_POPUP 0x80000000L
-#endif
-#ifndef WS_CHILD
-#define WS_CHILD 0x40000000L
-#endif
-#ifndef WS_VISIBLE
-#define WS_VISIBLE 0x10000000L
-#endif
-#ifndef WS_CAPTION
-#define WS_CAPTION 0x00C00000L
-#endif
-#ifndef WS_BORDER
-#define WS_BORDER 0x00800000L
-#endif
-#ifndef WS_SYSMENU
-#define WS_SYSMENU 0x00080000L
-#endif
-#ifndef WS_GROUP
-#define WS_GROUP 0x00020000L
-#endif
-#ifndef WS_TABSTOP
-#define WS_TABSTOP 0x00010000L
-#endif
-#ifndef WS_EX_NOPARENTNOTIFY
-#define WS_EX_NOPARENTNOTIFY 0x00000004L
-#endif
-#ifndef WS_EX_TOOLWINDOW
-#define WS_EX_TOOLWINDOW 0x00000080L
-#endif
-#ifndef WS_EX_WINDOWEDGE
-#define WS_EX_WINDOWEDGE 0x00000100L
-#endif
-#ifndef WS_EX_STATICEDGE
-#define WS_EX_STATICEDGE 0x00020000L
-#endif
-
+// ---- Dialog and control styles (the window styles are in winapi.h) -------
 #define DS_FIXEDSYS 0x0008L
 #define DS_SETFONT 0x0040L
 #define DS_MODALFRAME 0x0080L
@@ -140,10 +103,6 @@ HWND SetFocus(HWND window);
 BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
-
-// ---- Cursor and module (x11_window.cpp, module_handle.cpp) ------------------
-BOOL GetCursorPos(LPPOINT point);
-HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 // ---- GDI for owner-drawn controls (gdi.cpp) ----------------------------------
 HBRUSH CreateSolidBrush(COLORREF colour);

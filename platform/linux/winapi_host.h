@@ -67,9 +67,10 @@ DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
 LPWSTR CharNextW(LPCWSTR text);
 
-// ---- Modules (system.cpp; GetModuleHandleW in module_handle.cpp) ------------
+// ---- Modules (system.cpp) ----------------------------------------------------
 // The program's own module is the only one: the system components that
 // Windows reaches by name (password verifier, input method) do not exist.
+HMODULE GetModuleHandleW(LPCWSTR moduleName);
 HMODULE LoadLibraryW(LPCWSTR name);
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #define MAX_PATH 260
@@ -100,7 +101,7 @@ typedef SYSTEM_POWER_STATUS* LPSYSTEM_POWER_STATUS;
 // when none is, 255 when the machine reports no mains supply at all.
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status);
 
-// ---- Window classes, windows and the cursor (x11_window.cpp) -----------------
+// ---- Window classes, windows and the cursor (window/x11_*.cpp) ---------------
 struct WNDCLASSW {
     UINT style;
     WNDPROC lpfnWndProc;
@@ -119,13 +120,6 @@ typedef WORD ATOM;
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
 #define CS_OWNDC 0x0020
-
-#define WS_POPUP 0x80000000L
-#define WS_CHILD 0x40000000L
-#define WS_VISIBLE 0x10000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_EX_TOPMOST 0x00000008L
 
 #define SM_XVIRTUALSCREEN 76
 #define SM_YVIRTUALSCREEN 77

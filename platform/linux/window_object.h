@@ -4,7 +4,9 @@
 #pragma once
 
 #include "platform/linux/winapi.h"
+#include "platform/picture.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +49,14 @@ struct PlatformWindow {
     virtual void destroyNative() {}
     // The device context of the window (class style CS_OWNDC: one per window).
     virtual HDC deviceContext();
+    // What lay under the window when it was made; empty when nothing was
+    // captured. Handed over once.
+    virtual Picture takeDesktopPicture() { return Picture{}; }
+    // A window on the screen (not offscreen, not a dialog): a termination
+    // signal closes it, and without a parent it also hears of power and
+    // monitor changes. The queue starts listening for them when it takes
+    // the first such window.
+    virtual bool onScreen() const { return false; }
 
     WNDPROC proc = nullptr;
     HWND parent = nullptr;
@@ -70,7 +80,7 @@ PlatformWindow* platformOwnWindow(HWND window);
 // Every own live window, for broadcasts.
 std::vector<PlatformWindow*> platformOwnWindows();
 
-// Handles of other X clients' windows (x11_window.cpp): whether the X
+// Handles of other X clients' windows (window/x11_screen.cpp): whether the X
 // window the handle's value names exists, and its size.
 bool platformForeignWindowExists(HWND window);
 bool platformForeignClientRect(HWND window, RECT* rect);
@@ -85,6 +95,22 @@ struct PlatformEventSource {
 };
 void platformAddEventSource(PlatformEventSource* source);
 void platformRemoveEventSource(PlatformEventSource* source);
+
+// A source polled with the message loop that does its work at most once a
+// second: for states the system announces to nobody (sysfs, DPMS).
+struct PlatformPolledSource : PlatformEventSource {
+    int fd() const override { return -1; }
+    void pump() override;
+    // The work, once a second.
+    virtual void poll() = 0;
+
+private:
+    uint64_t nextPollMs = 0;
+};
+
+// Posts a message to every own window that has no parent, as the system
+// broadcasts to top-level windows.
+void postToTopLevelWindows(UINT message, WPARAM wParam, LPARAM lParam);
 
 // Replaces how MessageBoxA shows its text (GTK when a display is there);
 // without a handler the text goes to standard error.

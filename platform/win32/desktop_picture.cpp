@@ -1,16 +1,18 @@
 #include "platform/platform.h"
 
-#include <vector>
-
-void showDesktopInFrontBuffer(HWND window)
+Picture takeDesktopPicture(HWND window)
 {
+    Picture picture;
     RECT client;
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
-        return;
+        return picture;
     const LONG width = client.right;
     const LONG height = client.bottom;
     // Where the client area lies on the screen; the window is not shown yet,
-    // so the screen there still shows what was under it.
+    // so the screen there still shows what was under it. The picture goes to
+    // the shards as it is: with Microsoft's own software OpenGL the front
+    // buffer is the screen itself, and reading pixels the window does not
+    // own yet is undefined.
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
 
@@ -23,7 +25,7 @@ void showDesktopInFrontBuffer(HWND window)
     info.bmiHeader.biCompression = BI_RGB;
     HDC screen = GetDC(nullptr);
     if (screen == nullptr)
-        return;
+        return picture;
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -33,20 +35,15 @@ void showDesktopInFrontBuffer(HWND window)
             GdiFlush();
             // GDI gives blue, green, red, unused; OpenGL 1.1 reads red first.
             const auto* from = static_cast<const BYTE*>(bits);
-            std::vector<BYTE> rgba(static_cast<size_t>(width) * height * 4);
-            for (size_t i = 0; i < rgba.size(); i += 4) {
-                rgba[i] = from[i + 2];
-                rgba[i + 1] = from[i + 1];
-                rgba[i + 2] = from[i];
-                rgba[i + 3] = 255;
+            picture.width = width;
+            picture.height = height;
+            picture.rgba.resize(static_cast<size_t>(width) * height * 4);
+            for (size_t i = 0; i < picture.rgba.size(); i += 4) {
+                picture.rgba[i] = from[i + 2];
+                picture.rgba[i + 1] = from[i + 1];
+                picture.rgba[i + 2] = from[i];
+                picture.rgba[i + 3] = 255;
             }
-            GLint drawBuffer = GL_BACK;
-            glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-            glDrawBuffer(GL_FRONT);
-            glRasterPos2i(-1, -1);
-            glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-            glFinish();
-            glDrawBuffer(static_cast<GLenum>(drawBuffer));
         }
         SelectObject(memory, previous);
     }
@@ -55,4 +52,5 @@ void showDesktopInFrontBuffer(HWND window)
     if (memory != nullptr)
         DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return picture;
 }

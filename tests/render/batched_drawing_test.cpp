@@ -20,9 +20,9 @@ constexpr int height = 240;
 
 // Every byte value in every channel, in no particular order, so that each
 // blend meets dark, bright and saturated pixels alike.
-OffscreenPicture noise(uint32_t seed)
+Picture noise(uint32_t seed)
 {
-    OffscreenPicture picture;
+    Picture picture;
     picture.width = width;
     picture.height = height;
     picture.rgba.resize(static_cast<size_t>(width) * height * 4);
@@ -36,7 +36,7 @@ OffscreenPicture noise(uint32_t seed)
 
 // Puts `picture` into the window's colour buffer as it is, whatever the
 // scene's matrices.
-void show(const OffscreenPicture& picture)
+void show(const Picture& picture)
 {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -117,14 +117,14 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
             if (driftParticles.specks().size() < 1000)
                 out << "only " << driftParticles.specks().size() << " specks to draw\n";
             for (uint32_t round = 0; round < 3; ++round) {
-                const OffscreenPicture background = noise(round * 7 + direction);
+                const Picture background = noise(round * 7 + direction);
                 DriftParticles oneByOne = driftParticles;
 
                 show(background);
                 seedRandom(round + 1);
                 driftParticles.drawFrame();
                 glFinish();
-                const OffscreenPicture batched = scene.picture();
+                const Picture batched = scene.picture();
 
                 show(background);
                 if (!pictureDifference(scene.picture(), background).empty())
@@ -166,14 +166,14 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
             out << "only " << meteorField.trail.size() << " trail points\n";
         const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
         for (int round = 0; round < 2; ++round) {
-            const OffscreenPicture background = noise(1000 + round);
+            const Picture background = noise(1000 + round);
             const MeteorField before = meteorField;
             glBlendFunc(GL_SRC_ALPHA, destinations[round]);
 
             show(background);
             meteorField.drawFrame();
             glFinish();
-            const OffscreenPicture batched = scene.picture();
+            const Picture batched = scene.picture();
 
             show(background);
             drawTrailOneByOne(before);

@@ -32,7 +32,7 @@ std::string uncoveredPixels(int width, int height)
         glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         SendMessageW(window, WM_TIMER, 0, 0);
-        const OffscreenPicture frame = readOffscreenFrame(window);
+        const Picture frame = readOffscreenFrame(window);
         SendMessageW(window, WM_CLOSE, 0, 0);
         std::string report;
         for (int y = height / 2 - 24; y < height / 2 + 24; ++y) {

@@ -38,7 +38,7 @@ std::string inChild(const std::function<std::string()>& scenario)
     return report;
 }
 
-Scene::Scene(int width, int height, uint32_t seed, const OffscreenPicture* desktop)
+Scene::Scene(int width, int height, uint32_t seed, const Picture* desktop)
 {
     useFixedSceneSeed(seed);
     window_ = createOffscreenWindow(width, height, SceneWindowProc, desktop);
@@ -51,7 +51,7 @@ void Scene::frames(int count)
         SendMessageW(window_, WM_TIMER, 0, 0);
 }
 
-std::string pictureDifference(const OffscreenPicture& first, const OffscreenPicture& second,
+std::string pictureDifference(const Picture& first, const Picture& second,
                               const char* firstName, const char* secondName)
 {
     if (first.width != second.width || first.height != second.height || first.rgba.size() != second.rgba.size())
@@ -112,9 +112,9 @@ RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::str
     return run;
 }
 
-OffscreenPicture loadPicture(const std::string& path)
+Picture loadPicture(const std::string& path)
 {
-    OffscreenPicture picture;
+    Picture picture;
     std::string error;
     EXPECT_TRUE(readPng(path, 16384, picture, error)) << error;
     return picture;

@@ -19,13 +19,13 @@ std::string inChild(const std::function<std::string()>& scenario);
 // A scene window as the saver makes it, with a fixed seed.
 class Scene {
 public:
-    Scene(int width, int height, uint32_t seed, const OffscreenPicture* desktop = nullptr);
+    Scene(int width, int height, uint32_t seed, const Picture* desktop = nullptr);
     ~Scene() { SendMessageW(window_, WM_CLOSE, 0, 0); }
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
     void frames(int count = 1);
-    OffscreenPicture picture() const { return readOffscreenFrame(window_); }
+    Picture picture() const { return readOffscreenFrame(window_); }
 
 private:
     HWND window_;
@@ -34,7 +34,7 @@ private:
 // Where `first` and `second` differ in a colour channel ("pixel x,y channel
 // c: a first, b second", with the names given), or "" when their colours are
 // equal everywhere. Alpha is left out: the windows have none.
-std::string pictureDifference(const OffscreenPicture& first, const OffscreenPicture& second,
+std::string pictureDifference(const Picture& first, const Picture& second,
                               const char* firstName = "first", const char* secondName = "second");
 
 struct RecorderRun {
@@ -55,4 +55,4 @@ RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::str
                        const std::vector<std::string>& environment = {});
 
 // Reads a PNG the recorder wrote; fails the test when it cannot.
-OffscreenPicture loadPicture(const std::string& path);
+Picture loadPicture(const std::string& path);

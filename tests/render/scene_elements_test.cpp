@@ -18,7 +18,7 @@ namespace {
 constexpr int width = 160;
 constexpr int height = 120;
 
-double meanLevel(const OffscreenPicture& p)
+double meanLevel(const Picture& p)
 {
     double sum = 0.0;
     for (size_t i = 0; i < p.rgba.size(); ++i)
@@ -26,7 +26,7 @@ double meanLevel(const OffscreenPicture& p)
     return sum / (3.0 * (p.rgba.size() / 4));
 }
 
-int countRed(const OffscreenPicture& p)
+int countRed(const Picture& p)
 {
     int count = 0;
     for (size_t i = 0; i < p.rgba.size(); i += 4)
@@ -35,7 +35,7 @@ int countRed(const OffscreenPicture& p)
 }
 
 // The red of the window pixel where the point (x, y) of the plane z = 0 shows.
-int redAt(const OffscreenPicture& p, double x, double y)
+int redAt(const Picture& p, double x, double y)
 {
     const double halfHeight = 4.0 * std::tan(10.5 * 3.141592653589793 / 180.0);
     const int column = static_cast<int>((x / (halfHeight * 1.3333333) + 1.0) * 0.5 * width);
@@ -62,7 +62,7 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
         std::ostringstream out;
         settingsStore.set("IntensivityOfLightnings", 0);
         settingsStore.set("Meteorites_State", 0);
-        OffscreenPicture red;
+        Picture red;
         red.width = 16;
         red.height = 12;
         for (int i = 0; i < red.width * red.height; ++i)
@@ -163,7 +163,7 @@ TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAd
         head.set(0.5, 0.3, 0.0);
         meteorField.drawFlare(4.0, head);
         glFinish();
-        const OffscreenPicture frame = scene.picture();
+        const Picture frame = scene.picture();
         if (redAt(frame, 0.5, 0.3) < 150 || redAt(frame, -0.334, 0.557) != 0)
             out << "the flare alone: red " << redAt(frame, 0.5, 0.3) << " at the head, "
                 << redAt(frame, -0.334, 0.557) << " away from it\n";

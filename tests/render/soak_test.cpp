@@ -117,7 +117,7 @@ TEST(Soak, EveryElementStaysFiniteAndBounded)
     const long frames = text != nullptr && std::atol(text) > 0 ? std::atol(text) : 1000;
     const std::string report = inChild([frames] {
         std::ostringstream out;
-        OffscreenPicture desktop;
+        Picture desktop;
         desktop.width = 5;
         desktop.height = 3;
         for (int i = 0; i < 15; ++i)

@@ -83,7 +83,7 @@ std::string compareFunnels(int width, int height)
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
 
             drawListedFunnel(mesh);
-            const OffscreenPicture listed = scene.picture();
+            const Picture listed = scene.picture();
             GLint minFilter = 0;
             glBindTexture(GL_TEXTURE_2D, texture);
             glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);

@@ -26,6 +26,11 @@
 // A registry file that is a symbolic link is read through the link, and a
 // rewrite replaces the link with a regular file (the rename cannot write
 // through it); the file it pointed to is left as it was.
+//
+// Why not GLib's g_file_set_contents: the arm64 and fuzz builds link no
+// GTK, and its rules are not these. It writes through a planted link at the
+// temporary name, gives the new file its own permissions rather than the
+// user's, and cannot keep an unreadable file aside by a hard link first.
 #pragma once
 
 #include <string>

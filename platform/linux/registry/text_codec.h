@@ -4,6 +4,10 @@
 // start a well-formed sequence becomes U+FFFD, and decoding goes on with the
 // next one. Well formed means no overlong form, no surrogate code point and
 // nothing past U+10FFFF, so that whatever is decoded encodes back unchanged.
+//
+// Why not GLib's g_utf8_* and g_utf16_*: the arm64 and fuzz builds link no
+// GTK, and GLib stops a conversion at the first bad sequence, where the
+// registry file must read on past a damaged byte and lose nothing else.
 #pragma once
 
 #include <cstddef>

@@ -17,6 +17,7 @@
 #include <X11/extensions/dpms.h>
 #undef BOOL
 
+#include "platform/linux/system/watchers.h"
 #include "platform/linux/window/x11_window.h"
 
 #include <cstdlib>

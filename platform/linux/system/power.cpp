@@ -7,7 +7,8 @@
 // The tests point GYRELLE_TEST_POWER_SUPPLY at a folder of their own laid
 // out as /sys/class/power_supply is (NAME/type, NAME/online); nothing else
 // sets it.
-#include "platform/linux/window/x11_window.h"
+#include "platform/linux/system/watchers.h"
+#include "platform/linux/window_object.h"
 
 #include <dirent.h>
 #include <systemd/sd-bus.h>
@@ -104,16 +105,6 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
     if (mains)
         status->ACLineStatus = online ? 1 : 0;
     return TRUE;
-}
-
-void PlatformPolledSource::pump()
-{
-    const uint64_t now = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch()).count());
-    if (now < nextPollMs)
-        return;
-    nextPollMs = now + 1000;
-    poll();
 }
 
 void watchPowerEvents()

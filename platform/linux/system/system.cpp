@@ -12,9 +12,15 @@
 #include <ctime>
 #include <string>
 
+// The program is one module, and no library is looked up by name.
+struct PlatformModule {
+    int unused;
+};
+
 namespace {
 
 std::wstring commandLine;
+PlatformModule programModule{0};
 
 }  // namespace
 
@@ -127,3 +133,7 @@ BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
     return FALSE;
 }
 
+HMODULE GetModuleHandleW(LPCWSTR moduleName)
+{
+    return moduleName == nullptr ? &programModule : nullptr;
+}

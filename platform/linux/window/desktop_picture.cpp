@@ -45,9 +45,9 @@ struct ChannelLayout {
 // column x and row y (from the top) is the image's pixel that source(x, y,
 // &column, &row) names, or black where it names none.
 template <typename Source>
-DesktopPicture pictureOf(XImage* image, const ChannelLayout& layout, int width, int height, Source source)
+Picture pictureOf(XImage* image, const ChannelLayout& layout, int width, int height, Source source)
 {
-    DesktopPicture picture;
+    Picture picture;
     picture.width = width;
     picture.height = height;
     picture.rgba.assign(static_cast<size_t>(width) * height * 4, 0);
@@ -90,7 +90,7 @@ Pixmap savedScreenshot(Display* display, Window window)
 
 }  // namespace
 
-DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int width, int height)
+Picture captureUnder(Display* display, Window parent, int x, int y, int width, int height)
 {
     const Window root = DefaultRootWindow(display);
     int rootX = x;
@@ -98,25 +98,25 @@ DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int w
     if (parent != 0) {
         Window child = 0;
         if (!XTranslateCoordinates(display, parent, root, x, y, &rootX, &rootY, &child))
-            return DesktopPicture{};
+            return Picture{};
     }
     XWindowAttributes rootAttributes;
     if (!XGetWindowAttributes(display, root, &rootAttributes))
-        return DesktopPicture{};
+        return Picture{};
     if (static_cast<int64_t>(width) * height > maxCapturedPixels)
-        return DesktopPicture{};
+        return Picture{};
     const int64_t left = std::max<int64_t>(rootX, 0);
     const int64_t top = std::max<int64_t>(rootY, 0);
     const int64_t right = std::min<int64_t>(static_cast<int64_t>(rootX) + width, rootAttributes.width);
     const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(rootY) + height, rootAttributes.height);
     if (right <= left || bottom <= top)
-        return DesktopPicture{};
+        return Picture{};
     XImage* image = XGetImage(display, root, static_cast<int>(left), static_cast<int>(top),
                               static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top),
                               AllPlanes, ZPixmap);
     if (image == nullptr)
-        return DesktopPicture{};
-    DesktopPicture picture;
+        return Picture{};
+    Picture picture;
     const ChannelLayout layout(image->red_mask, image->green_mask, image->blue_mask);
     if (layout.usable()) {
         // Parts of the window off the screen stay black.
@@ -130,7 +130,7 @@ DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int w
     return picture;
 }
 
-DesktopPicture xscreensaverPicture(Display* display, Window window, int width, int height)
+Picture xscreensaverPicture(Display* display, Window window, int width, int height)
 {
     const Pixmap pixmap = savedScreenshot(display, window);
     Window root = 0;
@@ -142,13 +142,13 @@ DesktopPicture xscreensaverPicture(Display* display, Window window, int width, i
     unsigned depth = 0;
     // The pixmap is XScreenSaver's; it may be gone already.
     if (pixmap == 0 || !XGetGeometry(display, pixmap, &root, &x, &y, &pixmapWidth, &pixmapHeight, &border, &depth))
-        return DesktopPicture{};
+        return Picture{};
     if (static_cast<int64_t>(pixmapWidth) * pixmapHeight > maxCapturedPixels ||
         static_cast<int64_t>(width) * height > maxCapturedPixels)
-        return DesktopPicture{};
+        return Picture{};
     XImage* image = XGetImage(display, pixmap, 0, 0, pixmapWidth, pixmapHeight, AllPlanes, ZPixmap);
     if (image == nullptr)
-        return DesktopPicture{};
+        return Picture{};
     // A pixmap has no visual, so the image carries no channel masks: the
     // picture was copied from the screen, whose default visual says them.
     Visual* visual = DefaultVisual(display, DefaultScreen(display));
@@ -156,20 +156,22 @@ DesktopPicture xscreensaverPicture(Display* display, Window window, int width, i
     const ChannelLayout layout(ownMasks ? image->red_mask : visual->red_mask,
                                ownMasks ? image->green_mask : visual->green_mask,
                                ownMasks ? image->blue_mask : visual->blue_mask);
-    DesktopPicture picture;
+    Picture picture;
     if (layout.usable() && static_cast<unsigned>(image->depth) == depth) {
-        // The whole picture, stretched to the window (nearest pixels).
-        picture = pictureOf(image, layout, width, height, [&](int column, int row, int* fromColumn, int* fromRow) {
-            *fromColumn = static_cast<int>(static_cast<int64_t>(column) * image->width / width);
-            *fromRow = static_cast<int>(static_cast<int64_t>(row) * image->height / height);
+        picture = pictureOf(image, layout, image->width, image->height, [](int column, int row, int* fromColumn,
+                                                                           int* fromRow) {
+            *fromColumn = column;
+            *fromRow = row;
             return true;
         });
     }
     XDestroyImage(image);
-    return picture;
+    // The whole desktop, stretched to the window.
+    return stretchNearest(picture, width, height);
 }
 
-// The X11 window's context writes the picture into its front buffer when it
-// is first made current, and an offscreen window shows the picture it was
-// given; nothing is left to do here.
-void showDesktopInFrontBuffer(HWND) {}
+Picture takeDesktopPicture(HWND window)
+{
+    PlatformWindow* own = platformOwnWindow(window);
+    return own != nullptr ? own->takeDesktopPicture() : Picture{};
+}

@@ -1,10 +1,9 @@
 // Offscreen windows on an EGL pbuffer, on Mesa's surfaceless platform.
 //
 // A pbuffer is single-buffered: drawing goes straight to its one colour
-// buffer, which OpenGL names GL_FRONT. So the scene's front-buffer read of
-// the desktop finds the picture placed there, and SwapBuffers only has to
-// finish the frame. The scene never clears and covers the whole view every
-// frame, so it looks the same as on a double-buffered window.
+// buffer, which OpenGL names GL_FRONT, so SwapBuffers only has to finish
+// the frame. The scene never clears and covers the whole view every frame,
+// so it looks the same as on a double-buffered window.
 #include "platform/linux/offscreen.h"
 #include "platform/linux/window_object.h"
 
@@ -35,7 +34,7 @@ EGLDisplay surfacelessDisplay()
 // sorts deeper colour first, and Mesa offers 10 bits a channel before 8, so
 // the sizes are checked exactly: a 10-bit buffer would round every blend
 // differently from the saver's window, and costs llvmpipe its 8-bit paths.
-EGLConfig chooseSaverConfig(EGLDisplay display)
+EGLConfig choosePbufferConfig(EGLDisplay display)
 {
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
                                  EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
@@ -60,28 +59,6 @@ EGLConfig chooseSaverConfig(EGLDisplay display)
     return nullptr;
 }
 
-// Scales the picture to the surface (nearest sample) and writes it into
-// the colour buffer, with the fixed-function state still at its defaults.
-void showPicture(const OffscreenPicture& picture, int width, int height)
-{
-    std::vector<uint8_t> scaled(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        const int sy = static_cast<int>(static_cast<int64_t>(y) * picture.height / height);
-        for (int x = 0; x < width; ++x) {
-            const int sx = static_cast<int>(static_cast<int64_t>(x) * picture.width / width);
-            const uint8_t* from = &picture.rgba[(static_cast<size_t>(sy) * picture.width + sx) * 4];
-            std::copy(from, from + 4, &scaled[(static_cast<size_t>(y) * width + x) * 4]);
-        }
-    }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glRasterPos2i(-1, -1);
-    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, scaled.data());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glFinish();
-}
-
-class OffscreenWindow;
-
 class EglContext : public PlatformGLContext {
 public:
     EglContext(EGLContext context, EGLSurface surface) : context_(context), surface_(surface) {}
@@ -101,19 +78,18 @@ public:
 private:
     EGLContext context_;
     EGLSurface surface_;
-    bool shown_ = false;
+    bool cleared_ = false;
 };
 
 class OffscreenWindow : public PlatformWindow {
 public:
-    OffscreenWindow(int w, int h, const OffscreenPicture* desktop)
+    OffscreenWindow(int w, int h, const Picture* desktop)
     {
         width = w;
         height = h;
         title = L"Offscreen";
-        if (desktop != nullptr && desktop->width > 0 && desktop->height > 0 &&
-            desktop->rgba.size() == static_cast<size_t>(desktop->width) * desktop->height * 4)
-            desktop_ = *desktop;
+        if (desktop != nullptr)
+            desktop_ = stretchNearest(*desktop, w, h);
     }
 
     PlatformGLContext* createGLContext(HDC) override
@@ -121,7 +97,7 @@ public:
         EGLDisplay display = surfacelessDisplay();
         if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
             return nullptr;
-        const EGLConfig config = chooseSaverConfig(display);
+        const EGLConfig config = choosePbufferConfig(display);
         if (config == nullptr)
             return nullptr;
         const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
@@ -138,34 +114,29 @@ public:
 
     void swapBuffers() override { glFinish(); }
 
-    // The picture under the window, handed to the first context made current.
-    OffscreenPicture takeDesktop() { return std::move(desktop_); }
+    Picture takeDesktopPicture() override { return std::move(desktop_); }
 
 private:
-    OffscreenPicture desktop_;
+    Picture desktop_;
 };
 
-bool EglContext::makeCurrent(HDC dc)
+bool EglContext::makeCurrent(HDC)
 {
     if (!eglMakeCurrent(surfacelessDisplay(), surface_, surface_, context_))
         return false;
-    if (!shown_) {
-        shown_ = true;
-        auto* window = static_cast<OffscreenWindow*>(dc->window);
-        const OffscreenPicture desktop = window->takeDesktop();
-        if (desktop.width > 0) {
-            showPicture(desktop, window->width, window->height);
-        } else {
-            glClear(GL_COLOR_BUFFER_BIT);
-            glFinish();
-        }
+    // A fresh pbuffer's contents are undefined; a new window here starts
+    // black, as one on Xvfb does.
+    if (!cleared_) {
+        cleared_ = true;
+        glClear(GL_COLOR_BUFFER_BIT);
+        glFinish();
     }
     return true;
 }
 
 }  // namespace
 
-HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenPicture* desktop)
+HWND createOffscreenWindow(int width, int height, WNDPROC proc, const Picture* desktop)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
@@ -174,9 +145,9 @@ HWND createOffscreenWindow(int width, int height, WNDPROC proc, const OffscreenP
     return platformAdoptWindow(window);
 }
 
-OffscreenPicture readOffscreenFrame(HWND window)
+Picture readOffscreenFrame(HWND window)
 {
-    OffscreenPicture frame;
+    Picture frame;
     if (platformOwnWindow(window) == nullptr)
         return frame;
     frame.width = window->width;

@@ -1,10 +1,4 @@
 // WGL over GLX for the layer's X windows.
-//
-// A new GL window's front buffer does not hold the screen beneath it, as it
-// does on Windows, so the layer puts it there: the picture captured under
-// the window before it appeared is written into the front buffer when the
-// window's context is first made current, where the scene's front-buffer
-// read of the desktop finds it.
 #include "platform/linux/window/x11_window.h"
 
 namespace {
@@ -21,48 +15,19 @@ public:
             return false;
         if (!glXMakeCurrent(display_, window->xid, context_))
             return false;
-        if (!shown_) {
-            shown_ = true;
-            showDesktop(*window);
-        }
         return true;
     }
 
     void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
 
 private:
-    // Runs on a fresh context: the matrices are identity, so the raster
-    // position (-1, -1) is the window's lower-left pixel, as it is by default.
-    static void showDesktop(X11Window& window)
-    {
-        DesktopPicture picture = std::move(window.desktop);
-        window.desktop = DesktopPicture{};
-        GLint drawBuffer = GL_BACK;
-        GLint alignment = 4;
-        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        glDrawBuffer(GL_FRONT);
-        if (picture.width > 0 && picture.height > 0 &&
-            picture.rgba.size() == static_cast<size_t>(picture.width) * picture.height * 4) {
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            glRasterPos2i(-1, -1);
-            glDrawPixels(picture.width, picture.height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
-        } else {
-            glClear(GL_COLOR_BUFFER_BIT);  // Nothing captured: a black desktop.
-        }
-        glFlush();
-        glDrawBuffer(static_cast<GLenum>(drawBuffer));
-        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    }
-
     Display* display_;
     GLXContext context_;
-    bool shown_ = false;
 };
 
 }  // namespace
 
-GLXFBConfig chooseSaverConfig(Display* display)
+GLXFBConfig chooseGlxConfig(Display* display)
 {
     int errorBase = 0;
     int eventBase = 0;
@@ -88,9 +53,8 @@ GLXFBConfig chooseSaverConfig(Display* display)
     return chosen;
 }
 
-PlatformGLContext* createGlxContext(X11Window* window)
+PlatformGLContext* createGlxContext(Display* display, X11Window* window)
 {
-    Display* display = x11Display();
     if (display == nullptr || window == nullptr || window->config == nullptr || window->xid == 0)
         return nullptr;
     GLXContext context = glXCreateNewContext(display, window->config, GLX_RGBA_TYPE, nullptr, True);

@@ -1,14 +1,20 @@
 // The thread's message queue: posted messages, window timers, the quit
-// message, window lifetimes and default handling. Gyrelle has one thread,
-// so the queue is a single process-wide object.
+// message, window lifetimes and default handling, and the sources that turn
+// the system's news into messages (X events, termination signals, power).
+// Gyrelle has one thread, so the queue is a single process-wide object.
+#include "platform/linux/system/watchers.h"
 #include "platform/linux/window_object.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -23,6 +29,15 @@ struct Timer {
     Clock::time_point due;
 };
 
+// Signals end the saver as a close does: the handler only writes to a
+// pipe, which the message loop reads.
+struct SignalSource : PlatformEventSource {
+    int fd() const override { return readEnd; }
+    void pump() override;
+    int readEnd = -1;
+    int writeEnd = -1;
+};
+
 struct MessageQueue {
     std::deque<MSG> posted;
     std::vector<Timer> timers;
@@ -34,6 +49,10 @@ struct MessageQueue {
     bool quitPosted = false;
     int quitCode = 0;
     PlatformMessageBoxHandler messageBox = nullptr;
+    std::map<std::wstring, UINT> registeredMessages;
+    SignalSource signals;
+    bool signalsWatched = false;
+    bool systemWatched = false;
 };
 
 MessageQueue& queue()
@@ -121,6 +140,52 @@ void waitForInput(int timeoutMs)
     poll(fds.data(), fds.size(), timeoutMs);
 }
 
+void SignalSource::pump()
+{
+    char buffer[64];
+    bool signalled = false;
+    while (read(readEnd, buffer, sizeof buffer) > 0)
+        signalled = true;
+    if (!signalled)
+        return;
+    bool closing = false;
+    for (PlatformWindow* window : platformOwnWindows()) {
+        if (window->parent == nullptr || platformOwnWindow(window->parent) == nullptr) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            closing = true;
+        }
+    }
+    if (!closing)
+        PostQuitMessage(0);
+}
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    ssize_t written = write(queue().signals.writeEnd, &byte, 1);
+    static_cast<void>(written);
+}
+
+void watchTerminationSignals()
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return;
+    for (int end : ends) {
+        fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+        fcntl(end, F_SETFD, FD_CLOEXEC);
+    }
+    queue().signals.readEnd = ends[0];
+    queue().signals.writeEnd = ends[1];
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    platformAddEventSource(&queue().signals);
+}
+
 }  // namespace
 
 void PlatformDeviceContext::setPixel(int, int, COLORREF) {}
@@ -150,7 +215,17 @@ HDC PlatformWindow::deviceContext()
 
 HWND platformAdoptWindow(PlatformWindow* window)
 {
-    queue().live.insert(window);
+    MessageQueue& q = queue();
+    q.live.insert(window);
+    if (window->onScreen() && !q.signalsWatched) {
+        q.signalsWatched = true;
+        watchTerminationSignals();
+    }
+    if (window->onScreen() && window->parent == nullptr && !q.systemWatched) {
+        q.systemWatched = true;
+        watchPowerEvents();
+        watchMonitorPower();
+    }
     return window;
 }
 
@@ -163,6 +238,24 @@ void platformRemoveEventSource(PlatformEventSource* source)
 {
     auto& sources = queue().sources;
     sources.erase(std::remove(sources.begin(), sources.end(), source), sources.end());
+}
+
+void PlatformPolledSource::pump()
+{
+    const uint64_t now = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+        Clock::now().time_since_epoch()).count());
+    if (now < nextPollMs)
+        return;
+    nextPollMs = now + 1000;
+    poll();
+}
+
+void postToTopLevelWindows(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (PlatformWindow* window : platformOwnWindows()) {
+        if (window->parent == nullptr)
+            PostMessageW(window, message, wParam, lParam);
+    }
 }
 
 void platformSetMessageBoxHandler(PlatformMessageBoxHandler handler)
@@ -361,4 +454,16 @@ HDC GetDC(HWND window)
 int ReleaseDC(HWND, HDC dc)
 {
     return dc != nullptr ? 1 : 0;
+}
+
+UINT RegisterWindowMessageW(LPCWSTR name)
+{
+    if (name == nullptr || *name == 0)
+        return 0;
+    auto found = queue().registeredMessages.find(name);
+    if (found != queue().registeredMessages.end())
+        return found->second;
+    const UINT id = 0xC000 + static_cast<UINT>(queue().registeredMessages.size());
+    queue().registeredMessages[name] = id;
+    return id;
 }

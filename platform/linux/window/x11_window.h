@@ -1,6 +1,11 @@
-// The X side of the layer's windows, shared by x11_window.cpp,
-// glx_context.cpp, desktop_picture.cpp, power.cpp and monitor_power.cpp
-// (internal to the layer).
+// The X side of the layer's windows (internal to the layer):
+//   x11_window.cpp  the connection, window classes, creating, swapping and
+//                   destroying the saver and preview windows
+//   x11_events.cpp  X events as window messages
+//   x11_screen.cpp  what the host asks of the screen besides its own windows:
+//                   other clients' windows, focus, cursor, metrics
+//   glx_context.cpp the windows' OpenGL contexts
+//   desktop_picture.cpp what lay under a new window, for the shards
 #pragma once
 
 #include "platform/linux/window_object.h"
@@ -8,76 +13,71 @@
 #include <X11/Xlib.h>
 #include <GL/glx.h>
 
-#include <cstdint>
-#include <vector>
-
-// What lay on the screen under a window before it appeared: RGBA, 4 bytes
-// a pixel, rows from the bottom up as OpenGL takes them, at the window's
-// size (parts off the screen are black).
-struct DesktopPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgba;
-};
+#include <map>
+#include <string>
 
 struct X11Window : PlatformWindow {
     ~X11Window() override;
     PlatformGLContext* createGLContext(HDC dc) override;
     void swapBuffers() override;
     void destroyNative() override;
+    Picture takeDesktopPicture() override { return std::move(desktop); }
+    bool onScreen() const override { return true; }
 
     Window xid = 0;                  // 0 once the X window is gone
     Window foreignParent = 0;        // another client's window this one fills
     Colormap colormap = 0;
     GLXFBConfig config = nullptr;    // null when the server has no GLX
     bool topLevel = false;
-    DesktopPicture desktop;          // handed to the first GL context
+    Picture desktop;                 // what lay under it; taken once by the scene
     int viewportWidth = 0;           // the size the GL viewport was last given
     int viewportHeight = 0;
 };
+
+// The connection and what the X files share of it.
+struct X11Connection {
+    Display* display = nullptr;      // null without a display
+    bool opened = false;
+    std::map<Window, X11Window*> windows;
+    Atom wmProtocols = 0;
+    Atom wmDeleteWindow = 0;
+    Atom netWmName = 0;
+    Atom utf8String = 0;
+    Cursor invisibleCursor = 0;
+    bool cursorHidden = false;
+};
+X11Connection& x11();
 
 // The connection to the X server, opened on first use; null when there is
 // no display. A broken connection ends the process with status 1.
 Display* x11Display();
 
+// The layer's own window with that X id, or null.
+X11Window* findX11Window(Window xid);
+// The X id an HWND of another client stands for, or 0 when it names none
+// (see winapi_host.h).
+Window foreignXid(HWND window);
+// The handle of an X window: the layer's own, or another client's id.
+HWND handleOfXid(Window xid);
+
+// Shows or hides the pointer over the window, as SetCursor last asked.
+void applyCursor(X11Window* window);
+
+// Turns one X event into the messages it means (x11_events.cpp).
+void translateXEvent(XEvent& event);
+// The source that pumps the connection's events into the queue.
+PlatformEventSource& x11EventSource();
+
 // The double-buffered RGBA configuration the saver's windows are made with,
-// or null without GLX.
-GLXFBConfig chooseSaverConfig(Display* display);
-
+// or null without GLX (glx_context.cpp).
+GLXFBConfig chooseGlxConfig(Display* display);
 // A GLX context for the window; null when one cannot be made.
-PlatformGLContext* createGlxContext(X11Window* window);
-
-// Posts a message to every own window that has no parent, as the system
-// broadcasts to top-level windows.
-void postToTopLevelWindows(UINT message, WPARAM wParam, LPARAM lParam);
+PlatformGLContext* createGlxContext(Display* display, X11Window* window);
 
 // What lay on the screen under the rectangle (x, y, width, height) of
 // `parent` (the root when 0), read before a new window covers it; empty when
 // it cannot be read (desktop_picture.cpp).
-DesktopPicture captureUnder(Display* display, Window parent, int x, int y, int width, int height);
-
+Picture captureUnder(Display* display, Window parent, int x, int y, int width, int height);
 // The desktop XScreenSaver saved for `window` before it faded the screen,
 // stretched to width x height; empty when it saved none.
-DesktopPicture xscreensaverPicture(Display* display, Window window, int width, int height);
-
-// Starts delivering suspend and resume, and a change of the mains supply
-// (polled once a second), as WM_POWERBROADCAST to top-level windows
-// (power.cpp).
-void watchPowerEvents();
-
-// Starts delivering the monitor's power saving (the X server's DPMS,
-// polled once a second) as WM_SYSCOMMAND SC_MONITORPOWER to top-level
-// windows (monitor_power.cpp).
-void watchMonitorPower();
-
-// A source polled with the message loop that does its work at most once a
-// second: for states the system announces to nobody (sysfs, DPMS).
-struct PlatformPolledSource : PlatformEventSource {
-    int fd() const override { return -1; }
-    void pump() override;
-    // The work, once a second.
-    virtual void poll() = 0;
-
-private:
-    uint64_t nextPollMs = 0;
-};
+Picture xscreensaverPicture(Display* display, Window window, int width, int height);
