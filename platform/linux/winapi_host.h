@@ -58,6 +58,10 @@ void GetStartupInfoW(LPSTARTUPINFOW info);
 // command line GetCommandLineW gives, the program name quoted, then the
 // arguments separated by single spaces (UTF-8 decoded).
 void platformSetCommandLine(int argc, char** argv);
+// Set by the Linux program before the host runs (XScreenSaver's --fps):
+// every presented frame of an X window then shows the frame rate in its
+// lower-left corner, over the scene (window/frame_rate.cpp).
+void platformShowFrameRate(bool show);
 // Ends the process at once: no static destructor or exit handler runs.
 // The status the parent sees is the code's low byte (-1 reads as 255).
 [[noreturn]] void ExitProcess(UINT exitCode);
