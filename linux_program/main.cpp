@@ -4,10 +4,14 @@
 #include "linux_program/command_line.h"
 #include "linux_program/recorder.h"
 
+#include "scene/scene_window.h"
+
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -29,6 +33,11 @@ bool displayReachable()
 
 int main(int argc, char** argv)
 {
+    // XScreenSaver starts one Gyrelle per monitor, all in the same second:
+    // the time alone would give every monitor the same scene. The process id
+    // (times an odd constant, so that neighbouring ids land far apart) makes
+    // each its own. The recorder's --seed replaces this.
+    useFixedSceneSeed(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(getpid()) * 2654435761u);
     if (int status = handleInformationOptions(argc, argv, stdout, stderr); status != informationNotHandled)
         return status;
     if (argc > 1 && std::strcmp(argv[1], "--record") == 0)

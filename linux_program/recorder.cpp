@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -168,10 +167,9 @@ int runRecorder(int argc, char** argv)
         std::fclose(probe);
     }
 
+    // Without --seed, the one main chose from the time and the process.
     if (options.seeded)
         useFixedSceneSeed(options.seed);
-    else
-        useFixedSceneSeed(static_cast<uint32_t>(std::time(nullptr)));
     HWND window = createOffscreenWindow(options.width, options.height, SceneWindowProc,
                                         options.desktop.empty() ? nullptr : &desktop);
     SendMessageW(window, WM_CREATE, 0, 0);

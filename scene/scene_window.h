@@ -32,5 +32,6 @@ double centreDotSize(int width, int height);
 BOOL dialogClassesHook(HINSTANCE instance);
 
 // Makes the next window creation seed the random source with `seed`
-// instead of the time, so that a recording can be repeated exactly.
+// instead of the time: a recording repeated exactly, or one scene per
+// process where several start in the same second.
 void useFixedSceneSeed(uint32_t seed);

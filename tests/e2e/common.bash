@@ -45,9 +45,9 @@ wait_until() {  # SECONDS COMMAND...
 }
 
 # Xvfb picks a free display itself and writes its number to the fd. Extra
-# arguments go to Xvfb (e.g. -extension GLX).
+# arguments go to Xvfb (e.g. -extension GLX); XVFB_SCREEN sets the size.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset "$@" 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     wait_until "$CEILING" test -s "$WORK/display" || { echo "Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$(head -n1 "$WORK/display")"

@@ -26,7 +26,11 @@ ends_full_screen() {  # DESCRIPTION FILE TEXT: writing TEXT to FILE ends it
 }
 ends_full_screen "unplugging the mains" "$WORK/supply/AC/online" 0
 ends_full_screen "plugging the mains in" "$WORK/supply/AC/online" 1
-ends_full_screen "DPMS turning the monitor off" "$WORK/monitor" Off
+# Every power-saving level ends it, not only Off.
+for level in Standby Suspend Off; do
+    echo On >"$WORK/monitor"
+    ends_full_screen "DPMS taking the monitor to $level" "$WORK/monitor" "$level"
+done
 running "$PREVIEW_PID" && echo "ok: the preview runs on" || fail "a power event ended the preview"
 kill "$PREVIEW_PID"
 finish

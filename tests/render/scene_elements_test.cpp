@@ -52,6 +52,65 @@ GLint blendDestination()
 
 }  // namespace
 
+// Guards the way the desktop reaches the shards: the captured picture
+// goes to their texture directly, fitted to the viewport, whatever the
+// front buffer holds (on Microsoft's software OpenGL it is the screen
+// itself, unreadable before the window shows); only without a picture is
+// the front buffer read.
+TEST(SceneElementsRender, ShardsTakeTheCapturedPictureAndReadTheFrontBufferOnlyWithout)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        HWND window = createOffscreenWindow(width, height, DefWindowProcW, nullptr);
+        HDC dc = GetDC(window);
+        PIXELFORMATDESCRIPTOR format{};
+        SetPixelFormat(dc, ChoosePixelFormat(dc, &format), &format);
+        wglMakeCurrent(dc, wglCreateContext(dc));
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glFinish();
+        Picture magenta;
+        magenta.width = width;
+        magenta.height = height;
+        for (int i = 0; i < width * height; ++i)
+            magenta.rgba.insert(magenta.rgba.end(), {255, 0, 255, 255});
+        Picture pattern;  // at another size than the window, to be fitted
+        pattern.width = 50;
+        pattern.height = 37;
+        for (int y = 0; y < pattern.height; ++y)
+            for (int x = 0; x < pattern.width; ++x)
+                pattern.rgba.insert(pattern.rgba.end(), {uint8_t(x * 5), uint8_t(y * 7), uint8_t(x * y), 255});
+        const struct {
+            const char* name;
+            Picture given;
+            Picture shown;
+        } cases[] = {
+            {"a picture of another size", pattern, stretchNearest(pattern, width, height)},
+            {"a picture of the window's size", stretchNearest(pattern, width, height),
+             stretchNearest(pattern, width, height)},
+            {"no picture", Picture{}, magenta},
+        };
+        const size_t side = ScreenShards::imageSide;
+        for (const auto& c : cases) {
+            std::vector<uint8_t> expected(side * side * 4);
+            std::vector<uint8_t> texture(side * side * 4);
+            resampleCapture(c.shown.rgba.data(), width, height, expected.data());
+            ScreenShards shards;
+            shards.setUp(c.given);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texture.data());
+            for (size_t i = 0; i < texture.size(); ++i) {
+                if (i % 4 != 3 && texture[i] != expected[i]) {
+                    out << c.name << ": texel " << i / 4 << " channel " << i % 4 << " is " << int(texture[i])
+                        << ", not " << int(expected[i]) << "\n";
+                    break;
+                }
+            }
+        }
+        return out.str();
+    });
+    EXPECT_EQ("", report);
+}
+
 // Guards the pixel format (24 colour bits, no multisampling: anything else
 // rounds every blend differently from the saver's window) and the opening:
 // the first frame shows the desktop picture whole, the shards all fly off

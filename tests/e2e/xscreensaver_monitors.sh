@@ -1,0 +1,105 @@
+#!/bin/bash
+# Two monitors under the real XScreenSaver: its daemon runs one Gyrelle per
+# monitor, each in a window of that monitor's size, with the part of the
+# desktop it saved for that window. Each monitor's quarters are coloured
+# apart (the right monitor's turned half a turn), so a picture cut from the
+# wrong place, stretched, or upside down puts a colour in a quarter that is
+# not its own: a shard keeps its side of the view axis as it flies.
+# Gyrelles started in the same second must draw different scenes; two
+# recorders started together show it without a display.
+. "$(dirname "$0")/common.bash"
+
+"$GYRELLE" --record "$WORK/a.png" --frames 3 --size 64x48 & first=$!
+"$GYRELLE" --record "$WORK/b.png" --frames 3 --size 64x48 & second=$!
+wait "$first" && wait "$second" || fail "the recorders failed"
+cmp -s "$WORK/a.png" "$WORK/b.png" && fail "two Gyrelles started together drew the same scene" ||
+    echo "ok: two Gyrelles started together draw different scenes"
+
+XVFB_SCREEN=2048x768x24 start_xvfb -ac
+xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null &&
+    xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null || { fail "no second monitor"; finish; }
+chmod 755 "$WORK"
+cmake --install "$(dirname "$GYRELLE")" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1 \
+    || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
+PROGRAM="$WORK/prefix/bin/gyrelle"
+cp "$(dirname "$0")/../lsan.supp" "$WORK/"
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
+export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
+mkdir -p "$HOME"
+cat >"$HOME/.xscreensaver" <<END
+mode: one
+selected: 0
+lock: False
+splash: False
+fade: False
+programs: GL: $PROGRAM --root \n\\
+END
+AS_USER=()
+if [ "$(id -u)" -eq 0 ]; then
+    chown -R nobody:nogroup "$HOME"
+    AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+as_user() { "${AS_USER[@]}" "$@"; }
+
+# Quarters, left to right and top to bottom on the whole screen (4 x 2).
+COLOURS=(red lime magenta cyan blue yellow yellow blue)
+quarter() { echo "-size 512x384 xc:${COLOURS[$1]}"; }
+# shellcheck disable=SC2046
+convert \( $(quarter 0) $(quarter 1) $(quarter 2) $(quarter 3) +append \) \
+        \( $(quarter 4) $(quarter 5) $(quarter 6) $(quarter 7) +append \) -append "$WORK/desktop.png"
+display -window root "$WORK/desktop.png"
+
+# The share of each quarter's pixels that show COLOUR at any brightness
+# (the shards darken with depth): its full channels at least 25 %, its
+# empty ones at most 6.5 %. Eight numbers, in the order of COLOURS.
+shares_of() {  # COLOUR SNAPSHOT
+    local masks=() channel value
+    for channel in 0 1 2; do
+        value=$(convert xc:"$1" -format "%[fx:${channel} == 0 ? r : (${channel} == 1 ? g : b)]" info:)
+        if [ "$value" = 1 ]; then masks+=(\( -clone "$channel" -threshold 25% \))
+        else masks+=(\( -clone "$channel" -threshold 6.5% -negate \)); fi
+    done
+    convert "$2" -separate "${masks[@]}" -delete 0-2 -evaluate-sequence min -scale '4x2!' \
+        -depth 16 txt:- | awk 'NR > 1 { sub(/^\(/, "", $2); split($2, v, ","); printf "%s ", v[1] / 65535 }'
+}
+
+# Every quarter shows more of its own colour than of any other of its
+# monitor's colours, and some of it.
+quarters_right() {
+    import -window root "$WORK/snapshot.miff" 2>/dev/null || return 1
+    local colour i j own other
+    declare -A share
+    for colour in "${COLOURS[@]}"; do
+        [ -n "${share[$colour]+set}" ] || share[$colour]=$(shares_of "$colour" "$WORK/snapshot.miff")
+    done
+    for i in 0 1 2 3 4 5 6 7; do
+        own=$(echo ${share[${COLOURS[$i]}]} | cut -d' ' -f$((i + 1)))
+        awk -v s="$own" 'BEGIN { exit !(s > 0.002) }' || return 1
+        for j in 0 1 2 3 4 5 6 7; do
+            [ $((j % 4 / 2)) -eq $((i % 4 / 2)) ] || continue   # the same monitor
+            [ "${COLOURS[$j]}" != "${COLOURS[$i]}" ] || continue
+            other=$(echo ${share[${COLOURS[$j]}]} | cut -d' ' -f$((i + 1)))
+            awk -v a="$own" -v b="$other" 'BEGIN { exit !(a > b) }' || return 1
+        done
+    done
+}
+
+as_user xscreensaver --no-splash >"$WORK/daemon.log" 2>&1 &
+STARTED_PIDS+=("$!")
+wait_until "$CEILING" as_user xscreensaver-command -time >/dev/null 2>&1 || fail "the daemon did not answer"
+as_user xscreensaver-command -activate >/dev/null 2>&1
+two_running() { [ "$(pgrep -c -f -- "^$PROGRAM --root\$")" = 2 ]; }
+wait_until "$CEILING" two_running && echo "ok: one Gyrelle on each monitor" ||
+    { fail "not two Gyrelles: $(tail -n5 "$WORK/daemon.log")"; finish; }
+wait_until "$CEILING" quarters_right && echo "ok: each quarter of each monitor shows its own part of the desktop" ||
+    fail "the saved desktops reached the shards cut, stretched or turned wrongly"
+half_changes() {  # X: the monitor at x changes from one look to the next
+    import -window root -crop "1024x768+$1+0" "$WORK/one.miff" && sleep 0.5 &&
+        import -window root -crop "1024x768+$1+0" "$WORK/two.miff" &&
+        [ "$(compare -metric AE "$WORK/one.miff" "$WORK/two.miff" null: 2>&1)" != 0 ]
+}
+for x in 0 1024; do
+    wait_until "$CEILING" half_changes "$x" 2>/dev/null && echo "ok: the monitor at $x draws" || fail "the monitor at $x stands still"
+done
+as_user xscreensaver-command -exit >/dev/null 2>&1
+finish
