@@ -23,7 +23,7 @@
 // (access violation, bus error, illegal instruction, arithmetic fault) is
 // handed to the system's handling of unhandled faults; when that lets the
 // program go on, onFault runs and the process ends at once with exit code
-// -1. Windows: platform/win32/fault_guard.cpp; Linux: platform/linux/fault_guard.cpp.
+// -1. Windows: platform/win32/fault_guard.cpp; Linux: platform/linux/system/fault_guard.cpp.
 int runGuarded(int (*body)(void* context), void* context, void (*onFault)());
 
 // What lay on the screen under the window before it appeared, for the

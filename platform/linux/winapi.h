@@ -20,7 +20,8 @@
 //     egl_offscreen.cpp offscreen windows on an EGL pbuffer, no display needed
 //     wgl_dispatch.cpp  the WGL calls, routed to each window's kind of context
 //     desktop_picture.cpp the desktop the shards are cut from: the screen
-//                       under a new window, or the one XScreenSaver saved
+//                       under a new window, or the one XScreenSaver saved;
+//                       the window keeps it until takeDesktopPicture
 //   dialog/
 //     gtk_dialog.h/.cpp dialog templates run modally on GTK 3, message boxes
 //     gtk_controls.cpp  the templates' controls as GTK widgets
