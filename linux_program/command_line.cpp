@@ -1,8 +1,10 @@
 #include "command_line.h"
 
+#include <getopt.h>
+
 #include <charconv>
-#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #ifndef GYRELLE_VERSION
 #error "GYRELLE_VERSION comes from the project version in CMakeLists.txt"
@@ -12,7 +14,8 @@ namespace {
 
 const char usageText[] =
     "Usage: gyrelle [SWITCH]\n"
-    "       gyrelle --root [--window-id WINDOW]\n"
+    "       gyrelle [--root | --window | --window-id WINDOW] [--fps | --no-fps]\n"
+    "               [--install] [--visual VISUAL]\n"
     "       gyrelle --record FILE --frames N [--size WxH] [--seed S] [--desktop PICTURE.png]\n"
     "       gyrelle --help | --version\n"
     "\n"
@@ -27,48 +30,173 @@ const char usageText[] =
     "  /c, /c:WINDOW open the settings dialog (owned by WINDOW)\n"
     "  /a WINDOW     change the password: not available here, exits with 255\n"
     "\n"
-    "XScreenSaver (one dash or two, in any order):\n"
+    "XScreenSaver's options (one dash or two, in any order):\n"
     "  --root        full screen, or the window in $XSCREENSAVER_WINDOW when set\n"
     "  --window-id W draw into window W (decimal or 0x hexadecimal)\n"
+    "  --window      draw in a window of its own, which input does not end;\n"
+    "                closing it ends the program (the default when none of\n"
+    "                these three is given and $XSCREENSAVER_WINDOW is unset)\n"
+    "  --fps         show the frame rate in the lower-left corner; --no-fps: do not\n"
+    "  --install, --visual V  accepted and ignored: the saver always uses a\n"
+    "                double-buffered true-colour GLX visual and its own colormap\n"
     "  A window XScreenSaver gives is drawn as a preview, with the desktop it saved;\n"
     "  XScreenSaver ends it.\n"
     "\n"
-    "Recorder (offscreen, no display needed):\n"
+    "Recorder (offscreen, no display needed; in any order, --opt=value allowed):\n"
     "  --record FILE   write FILE.png (last frame) or FILE.gif (every frame)\n"
     "  --frames N      number of frames, 30 ms each\n"
     "  --size WxH      picture size, default 1024x768\n"
     "  --seed S        random seed instead of the time, for repeatable files\n"
     "  --desktop P.png the desktop picture the shards are made of\n"
+    "  --fps           the frame rate it renders at, in the corner as on screen\n"
+    "\n"
+    "  -h, -?, --help  this help;  -v, --version  the version\n"
     "\n"
     "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/gyrelle/registry.reg and\n"
     "changed with the settings dialog (gyrelle -c).\n"
     "\n"
-    "Exit status: 0 done; 1 settings dialog closed, or a recording not written;\n"
-    "2 bad option; 255 refused switch, missing preview window, no display or\n"
-    "no OpenGL.\n"
+    "Exit status:\n"
+    "  0    done: the saver ended, a recording written, or this help\n"
+    "  1    the settings dialog closed, a recording not written, or the\n"
+    "       connection to the X server lost\n"
+    "  2    a bad option or value (one line on standard error says which)\n"
+    "  255  a refused switch, a missing or bad window, no display or no OpenGL\n"
+    "  128+N  ended by signal N: SIGTERM (143), SIGINT (130) or SIGHUP (129),\n"
+    "       after closing its window\n"
     "See gyrelle(6).\n";
 
-bool isNameCharacter(char c)
+constexpr int badOption = 2;
+constexpr int refusedSwitch = 255;
+
+enum Option {
+    optHelp = 'h',
+    optVersion = 'v',
+    optRoot = 256,
+    optWindow,
+    optWindowId,
+    optInstall,
+    optVisual,
+    optFps,
+    optNoFps,
+    optRecord,
+    optFrames,
+    optSize,
+    optSeed,
+    optDesktop,
+};
+
+const option longOptions[] = {
+    {"help", no_argument, nullptr, optHelp},
+    {"version", no_argument, nullptr, optVersion},
+    {"root", no_argument, nullptr, optRoot},
+    {"window", no_argument, nullptr, optWindow},
+    {"window-id", required_argument, nullptr, optWindowId},
+    {"install", no_argument, nullptr, optInstall},
+    {"visual", required_argument, nullptr, optVisual},
+    {"fps", no_argument, nullptr, optFps},
+    {"no-fps", no_argument, nullptr, optNoFps},
+    {"record", required_argument, nullptr, optRecord},
+    {"frames", required_argument, nullptr, optFrames},
+    {"size", required_argument, nullptr, optSize},
+    {"seed", required_argument, nullptr, optSeed},
+    {"desktop", required_argument, nullptr, optDesktop},
+    {nullptr, 0, nullptr, 0},
+};
+
+const option* optionNamed(const std::string& name)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+    for (const option* o = longOptions; o->name != nullptr; ++o) {
+        if (name == o->name)
+            return o;
+    }
+    return nullptr;
 }
 
-// "--" + letter + one or more name characters, then the end or "=".
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// "--" + letter + one or more letters, digits or "-", then the end or "=".
 bool isLongOption(const char* argument)
 {
-    if (std::strncmp(argument, "--", 2) != 0)
-        return false;
-    const char* name = argument + 2;
-    if (!((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z')))
+    if (std::strncmp(argument, "--", 2) != 0 || !isLetter(argument[2]))
         return false;
     size_t length = 1;
-    while (isNameCharacter(name[length]))
+    const char* name = argument + 2;
+    while (isLetter(name[length]) || (name[length] >= '0' && name[length] <= '9') || name[length] == '-')
         ++length;
     return length >= 2 && (name[length] == 0 || name[length] == '=');
 }
 
-// A window number as XScreenSaver writes it; false when it is not one or
-// does not fit the 32 bits of a window id.
+// XScreenSaver and its users write its options with one dash ("-root"),
+// which the Windows grammar would misread as a switch letter.
+bool isOneDashName(const char* argument)
+{
+    if (argument[0] != '-' || argument[1] == '-')
+        return false;
+    const char* end = std::strchr(argument, '=');
+    const std::string name = end != nullptr ? std::string(argument + 1, end) : std::string(argument + 1);
+    return name.size() > 1 && optionNamed(name) != nullptr;
+}
+
+bool isShortInformation(const char* argument)
+{
+    return std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "-?") == 0 || std::strcmp(argument, "-v") == 0;
+}
+
+// The one line of a refusal; returns the status.
+int refuse(std::FILE* err, int status, const std::string& what)
+{
+    std::fprintf(err, "gyrelle: %s\n", what.c_str());
+    return status;
+}
+
+// A whole decimal number in [low, high], nothing else.
+bool parseNumber(const std::string& text, long long low, long long high, long long& value)
+{
+    if (text.empty() || text.size() > 12)
+        return false;
+    long long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high)
+        return false;
+    value = n;
+    return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    long long w = 0;
+    long long h = 0;
+    if (x == std::string::npos || !parseNumber(text.substr(0, x), 1, maxRecordSide, w) ||
+        !parseNumber(text.substr(x + 1), 1, maxRecordSide, h))
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool endsWith(const std::string& text, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    if (text.size() < n)
+        return false;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[text.size() - n + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != suffix[i])
+            return false;
+    }
+    return true;
+}
+
+// A window number as XScreenSaver writes it (decimal, or hexadecimal after
+// 0x); false when it is not one, is 0, or does not fit a window id's 32 bits.
 bool parseWindowNumber(const std::string& text, uint32_t* value)
 {
     const char* first = text.data();
@@ -80,20 +208,79 @@ bool parseWindowNumber(const std::string& text, uint32_t* value)
     }
     // from_chars takes no sign for an unsigned type, and no second "0x".
     const auto [end, error] = std::from_chars(first, last, *value, base);
-    return error == std::errc() && end == last && first != last;
+    return error == std::errc() && end == last && first != last && *value != 0;
 }
 
-std::string previewOf(const std::string& text)
+void answerHelp(CommandLine& line, std::FILE* out)
 {
-    uint32_t window = 0;
-    if (!parseWindowNumber(text, &window))
-        return "/p";
-    return "/p " + std::to_string(window);
+    std::fputs(usageText, out);
+    line.run = CommandLine::Run::answered;
+    line.status = 0;
 }
 
-bool isOption(const std::string& argument, const char* name)
+// The host's grammar (host/saver_host.cpp): blanks, '-' and '/' skipped,
+// then the letter; a preview's number is the leading digits after blanks,
+// wrapping at 32 bits, and 0 (no digits) is no window.
+CommandLine readSwitches(int argc, const char* const* argv, std::FILE* err)
 {
-    return argument == std::string("-") + name || argument == std::string("--") + name;
+    CommandLine line;
+    line.run = CommandLine::Run::host;
+    std::string tail;
+    for (int i = 1; i < argc; ++i)
+        tail += (i > 1 ? " " : "") + std::string(argv[i]);
+    size_t p = tail.find_first_not_of(" -/");
+    const char letter = p == std::string::npos ? 0 : tail[p];
+    const std::string shown = argc > 1 ? argv[1] : "";
+    switch (letter) {
+    case 0:
+    case 's':
+    case 'S':
+    case 'c':
+    case 'C':
+        return line;
+    case 'p':
+    case 'P':
+    case 'l':
+    case 'L': {
+        p = tail.find_first_not_of(' ', p + 1);
+        uint32_t value = 0;
+        size_t digits = p;
+        for (; digits < tail.size() && tail[digits] >= '0' && tail[digits] <= '9'; ++digits)
+            value = value * 10u + static_cast<uint32_t>(tail[digits] - '0');
+        if (value == 0) {
+            const std::string given = p == std::string::npos ? std::string() : tail.substr(p);
+            line.run = CommandLine::Run::answered;
+            line.status = refuse(err, refusedSwitch,
+                                 given.empty() ? "'" + shown + "' needs a window id (a decimal number)"
+                                               : "'" + shown + "' needs a window id (a decimal number), not '" +
+                                                     given + "'");
+            return line;
+        }
+        line.window = value;
+        line.windowName = tail.substr(p, digits - p);
+        return line;
+    }
+    case 'a':
+    case 'A':
+        line.run = CommandLine::Run::answered;
+        line.status = refuse(err, refusedSwitch, "'" + shown + "': changing the password is not available here");
+        return line;
+    default:
+        line.run = CommandLine::Run::answered;
+        line.status = refuse(err, refusedSwitch, "unknown switch '" + shown + "' (see gyrelle --help)");
+        return line;
+    }
+}
+
+// Whether getopt_long stopped on a long option that takes no value but
+// was given one ("--help=yes").
+bool valueForFlag(const char* argument)
+{
+    const char* equals = std::strchr(argument, '=');
+    if (std::strncmp(argument, "--", 2) != 0 || equals == nullptr)
+        return false;
+    const option* o = optionNamed(std::string(argument + 2, equals));
+    return o != nullptr && o->has_arg == no_argument;
 }
 
 }  // namespace
@@ -103,66 +290,187 @@ const char* gyrelleVersion()
     return GYRELLE_VERSION;
 }
 
-int handleInformationOptions(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
+CommandLine readCommandLine(int argc, const char* const* argv, const char* windowVariable, std::FILE* out,
+                            std::FILE* err)
 {
-    if (argc < 2 || argv[1] == nullptr)
-        return informationNotHandled;
-    const char* argument = argv[1];
-    if (std::strcmp(argument, "--help") == 0) {
-        std::fputs(usageText, out);
-        return 0;
-    }
-    if (std::strcmp(argument, "--version") == 0) {
-        std::fprintf(out, "Gyrelle Screen Saver %s\n", gyrelleVersion());
-        return 0;
-    }
-    // XScreenSaver 6 writes its options with two dashes.
-    if (std::strcmp(argument, "--record") == 0 || std::strcmp(argument, "--root") == 0 ||
-        std::strcmp(argument, "--window-id") == 0 || !isLongOption(argument))
-        return informationNotHandled;
-    return refuseOption(argument, err);
-}
+    // XScreenSaver may give its window in the variable alone.
+    const bool windowGiven = windowVariable != nullptr && *windowVariable != 0;
+    if (argc < 2 ? !windowGiven
+                 : !(isLongOption(argv[1]) || isOneDashName(argv[1]) || isShortInformation(argv[1])))
+        return readSwitches(argc, argv, err);
 
-int refuseOption(const char* argument, std::FILE* err)
-{
-    std::fprintf(err, "gyrelle: unknown option '%s' (see gyrelle --help)\n", argument);
-    return 2;
+    // getopt_long knows only "--name" here: the one-dash spellings are
+    // given their second dash, and -h, -? and -v their long names.
+    std::vector<std::string> spelled{argv[0]};
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (optionsEnded || std::strcmp(argument, "--") == 0) {
+            optionsEnded = true;
+            spelled.emplace_back(argument);
+        } else if (isShortInformation(argument)) {
+            spelled.emplace_back(argument[1] == 'v' ? "--version" : "--help");
+        } else if (isOneDashName(argument)) {
+            spelled.push_back(std::string("-") + argument);
+        } else {
+            spelled.emplace_back(argument);
+        }
+    }
+    std::vector<char*> args;
+    for (std::string& argument : spelled)
+        args.push_back(&argument[0]);
+    args.push_back(nullptr);
+
+    CommandLine line;
+    const auto bad = [&](const std::string& what) {
+        line.run = CommandLine::Run::answered;
+        line.status = refuse(err, badOption, what);
+        return line;
+    };
+    const auto badWindow = [&](const std::string& what) {
+        line.run = CommandLine::Run::answered;
+        line.status = refuse(err, refusedSwitch, what);
+        return line;
+    };
+    enum class Target { none, root, window, windowId } target = Target::none;
+    bool recorderOption = false;
+    std::string xscreensaverOption;
+    std::string windowId;
+    bool haveFrames = false;
+
+    // '+': stop at the first argument that is no option (reported below);
+    // ':': a missing value is told apart from an unknown option.
+    opterr = 0;
+    optind = 0;
+    const int count = static_cast<int>(spelled.size());
+    for (;;) {
+        const int at = optind == 0 ? 1 : optind;
+        const int option = getopt_long(count, args.data(), "+:", longOptions, nullptr);
+        if (option == -1)
+            break;
+        const std::string name = at < count ? spelled[static_cast<size_t>(at)] : std::string();
+        const std::string value = optarg != nullptr ? optarg : "";
+        long long number = 0;
+        switch (option) {
+        case optHelp:
+            answerHelp(line, out);
+            return line;
+        case optVersion:
+            std::fprintf(out, "Gyrelle Screen Saver %s\n", gyrelleVersion());
+            line.run = CommandLine::Run::answered;
+            line.status = 0;
+            return line;
+        case optRoot:
+        case optWindow:
+            // XScreenSaver's preview gives "--root --window-id W": the
+            // window named wins, in whatever order.
+            if (target != Target::windowId)
+                target = option == optRoot ? Target::root : Target::window;
+            xscreensaverOption = name;
+            break;
+        case optWindowId:
+            target = Target::windowId;
+            windowId = value;
+            xscreensaverOption = name;
+            break;
+        case optInstall:
+        case optVisual:
+            // GLX gives the saver its visual and colormap (glx_context.cpp);
+            // XScreenSaver's choices change nothing there.
+            xscreensaverOption = name;
+            break;
+        case optFps:
+        case optNoFps:
+            // The recorder shows it too: its frames are the saver's.
+            line.showFrameRate = option == optFps;
+            break;
+        case optRecord:
+            if (!endsWith(value, ".png") && !endsWith(value, ".gif"))
+                return bad("recording file '" + value + "' must end in .png or .gif");
+            line.record.output = value;
+            line.record.gif = endsWith(value, ".gif");
+            recorderOption = true;
+            break;
+        case optFrames:
+            if (!parseNumber(value, 1, maxRecordFrames, number))
+                return bad("--frames needs one whole number from 1 to " + std::to_string(maxRecordFrames) +
+                           ", not '" + value + "'");
+            haveFrames = true;
+            line.record.frames = static_cast<long>(number);
+            recorderOption = true;
+            break;
+        case optSize:
+            if (!parseSize(value, line.record.width, line.record.height))
+                return bad("--size needs WxH with each side from 1 to " + std::to_string(maxRecordSide) +
+                           ", not '" + value + "'");
+            recorderOption = true;
+            break;
+        case optSeed:
+            if (!parseNumber(value, 0, 4294967295LL, number))
+                return bad("--seed needs one whole number from 0 to 4294967295, not '" + value + "'");
+            line.record.seeded = true;
+            line.record.seed = static_cast<uint32_t>(number);
+            recorderOption = true;
+            break;
+        case optDesktop:
+            if (value.empty())
+                return bad("--desktop needs one PNG picture");
+            line.record.desktop = value;
+            recorderOption = true;
+            break;
+        case ':': {
+            const std::string shown = name.substr(0, name.find('='));
+            if (optopt == optWindowId)
+                return badWindow("option '" + shown + "' needs a window id");
+            return bad("option '" + shown + "' needs a value");
+        }
+        default:
+            if (valueForFlag(name.c_str()))
+                return bad("option '" + name.substr(0, name.find('=')) + "' takes no value");
+            return bad("unknown option '" + std::string(argv[at]) + "' (see gyrelle --help)");
+        }
+    }
+    if (optind < count)
+        return bad("unexpected argument '" + std::string(argv[optind]) + "' (see gyrelle --help)");
+
+    if (recorderOption) {
+        if (!xscreensaverOption.empty())
+            return bad("option '" + xscreensaverOption + "' does not go with the recorder");
+        if (line.record.output.empty())
+            return bad("--record needs a file ending in .png or .gif");
+        if (!haveFrames)
+            return bad("--frames is required");
+        line.run = CommandLine::Run::recorder;
+        return line;
+    }
+
+    // A window XScreenSaver names: its own full-screen one in the
+    // variable, or its settings' preview given with --window-id.
+    std::string named;
+    if (target == Target::windowId) {
+        named = windowId;
+    } else if (windowGiven && target != Target::window) {
+        named = windowVariable;
+    } else {
+        line.run = target == Target::root ? CommandLine::Run::host : CommandLine::Run::window;
+        line.switches = target == Target::root ? "/s" : "";
+        return line;
+    }
+    if (!parseWindowNumber(named, &line.window))
+        return badWindow(target == Target::windowId ? "bad window id '" + named + "' for --window-id"
+                                                    : "bad window id '" + named + "' in XSCREENSAVER_WINDOW");
+    line.windowName = named;
+    line.run = CommandLine::Run::host;
+    line.switches = "/p " + std::to_string(line.window);
+    return line;
 }
 
 int refuseMissingDisplay(const char* displayName, std::FILE* err)
 {
-    std::fprintf(err, "gyrelle: cannot open display \"%s\"\n", displayName);
-    return 255;
+    return refuse(err, refusedSwitch, "cannot open display \"" + std::string(displayName) + "\"");
 }
 
-std::string xscreensaverSwitches(const std::vector<std::string>& arguments, const char* windowVariable,
-                                 std::string* refused)
+int refuseMissingWindow(const CommandLine& line, std::FILE* err)
 {
-    const bool windowGiven = windowVariable != nullptr && *windowVariable != 0;
-    if (arguments.empty())
-        return windowGiven ? previewOf(windowVariable) : std::string();
-
-    bool root = false;
-    bool windowOption = false;
-    std::string window;
-    std::string stranger;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (isOption(arguments[i], "root")) {
-            root = true;
-        } else if (isOption(arguments[i], "window-id")) {
-            windowOption = true;
-            window = i + 1 < arguments.size() ? arguments[++i] : std::string();
-        } else if (stranger.empty()) {
-            stranger = arguments[i];
-        }
-    }
-    if (!root && !windowOption)
-        return std::string();
-    if (!stranger.empty()) {
-        *refused = stranger;
-        return std::string();
-    }
-    if (windowOption)
-        return previewOf(window);
-    return windowGiven ? previewOf(windowVariable) : "/s";
+    return refuse(err, refusedSwitch, "no window " + line.windowName + " to draw into");
 }

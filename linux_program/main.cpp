@@ -1,32 +1,28 @@
-// The Linux entry: --help and --version, the recorder's options and
-// XScreenSaver's are taken here; everything else is the host's.
+// The Linux entry: the whole command line is read first (command_line.h);
+// the recorder needs no display, everything else is the host's.
 #include "host/saver_host.h"
 #include "linux_program/command_line.h"
 #include "linux_program/recorder.h"
-
 #include "scene/scene_window.h"
 
 #include <X11/Xlib.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <string>
-#include <vector>
 
 namespace {
 
-// The saver's windows and the settings dialog need the X server; without
-// one the user is told which display failed, rather than meeting the
-// OpenGL message, which points the wrong way.
-bool displayReachable()
+bool windowExists(Display* display, uint32_t window)
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return false;
-    XCloseDisplay(display);
-    return true;
+    // Another client's window may be gone by the time it is asked about:
+    // that is an answer here, not an error to report.
+    XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XWindowAttributes attributes;
+    const bool exists = XGetWindowAttributes(display, window, &attributes) != 0;
+    XSetErrorHandler(previous);
+    return exists;
 }
 
 }  // namespace
@@ -38,20 +34,30 @@ int main(int argc, char** argv)
     // (times an odd constant, so that neighbouring ids land far apart) makes
     // each its own. The recorder's --seed replaces this.
     useFixedSceneSeed(static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(getpid()) * 2654435761u);
-    if (int status = handleInformationOptions(argc, argv, stdout, stderr); status != informationNotHandled)
-        return status;
-    if (argc > 1 && std::strcmp(argv[1], "--record") == 0)
-        return runRecorder(argc - 1, argv + 1);
+    CommandLine line = readCommandLine(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), stdout, stderr);
+    if (line.run == CommandLine::Run::answered)
+        return line.status;
+    platformShowFrameRate(line.showFrameRate);
+    if (line.run == CommandLine::Run::recorder)
+        return runRecorder(line.record);
 
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string refused;
-    std::string switches = xscreensaverSwitches(arguments, std::getenv("XSCREENSAVER_WINDOW"), &refused);
-    if (!refused.empty())
-        return refuseOption(refused.c_str(), stderr);
-    if (!displayReachable())
+    // The saver's windows and the settings dialog need the X server; without
+    // one the user is told which display failed, rather than meeting the
+    // OpenGL message, which points the wrong way.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
         return refuseMissingDisplay(XDisplayName(nullptr), stderr);
-    if (!switches.empty()) {
-        char* translated[] = {argv[0], &switches[0], nullptr};
+    const bool windowMissing = line.window != 0 && !windowExists(display, line.window);
+    if (line.run == CommandLine::Run::window && !windowMissing) {
+        line.window = platformCreateFrameWindow(L"Gyrelle");
+        line.switches = line.window != 0 ? "/p " + std::to_string(line.window) : "/p";
+    }
+    XCloseDisplay(display);
+    if (windowMissing)
+        return refuseMissingWindow(line, stderr);
+
+    if (!line.switches.empty()) {
+        char* translated[] = {argv[0], &line.switches[0], nullptr};
         platformSetCommandLine(2, translated);
     } else {
         platformSetCommandLine(argc, argv);

@@ -1,13 +1,11 @@
 // The recorder: renders the saver offscreen, with no display and no window,
 // exactly as it shows on screen, and writes the last frame as PNG or every
-// frame as an animated GIF at the saver's pace.
-//
-//   gyrelle --record FILE --frames N [--size WxH] [--seed S] [--desktop PICTURE.png]
+// frame as an animated GIF at the saver's pace. Its options are read with
+// the rest of the command line (command_line.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 struct RecordOptions {
     std::string output;
@@ -24,9 +22,12 @@ struct RecordOptions {
 constexpr int maxRecordSide = 8192;
 constexpr long maxRecordFrames = 10000000;
 
-// Parses the options after "--record"; false with a one-line reason.
-bool parseRecordOptions(const std::vector<std::string>& args, RecordOptions& options, std::string& error);
+// Exit statuses of the recorder (and of the program, see --help).
+constexpr int recordWritten = 0;
+constexpr int recordNotWritten = 1;
+constexpr int recordBadArguments = 2;
 
-// Runs the recorder on argv starting at "--record"; returns the exit status:
-// 0 written, 2 bad arguments (nothing written), 255 no OpenGL, 1 a failed write.
-int runRecorder(int argc, char** argv);
+// Runs the recorder; returns the exit status: recordWritten, 2 for a
+// desktop picture that cannot be read, recordNotWritten for a failed
+// write (the message names options.output), 255 without OpenGL.
+int runRecorder(const RecordOptions& options);

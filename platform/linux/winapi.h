@@ -16,6 +16,8 @@
 //     x11_window.h/.cpp the X connection, saver and preview windows on Xlib
 //     x11_events.cpp    X events as window messages
 //     x11_screen.cpp    other clients' windows, focus, cursor, metrics
+//     frame_window.cpp  the window of its own that --window runs a preview in
+//     frame_rate.cpp    the frame rate over a window's frames (--fps)
 //     glx_context.cpp   the X windows' OpenGL contexts (GLX)
 //     egl_offscreen.cpp offscreen windows on an EGL pbuffer, no display needed
 //     wgl_dispatch.cpp  the WGL calls, routed to each window's kind of context

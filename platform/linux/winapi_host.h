@@ -62,8 +62,16 @@ void platformSetCommandLine(int argc, char** argv);
 // every presented frame of an X window then shows the frame rate in its
 // lower-left corner, over the scene (window/frame_rate.cpp).
 void platformShowFrameRate(bool show);
+// A top-level window of the program's own, framed and sized by the window
+// manager (XScreenSaver's --window): the Linux program runs the scene in it
+// as a preview, which follows its size and ends with 0 when it goes.
+// Closing it (WM_DELETE_WINDOW) destroys it. Made on a connection of its
+// own, whose events the message loop serves (window/frame_window.cpp).
+// Returns its X id, or 0 without a display.
+DWORD platformCreateFrameWindow(LPCWSTR title);
 // Ends the process at once: no static destructor or exit handler runs.
-// The status the parent sees is the code's low byte (-1 reads as 255).
+// The status the parent sees is the code's low byte (-1 reads as 255); a
+// saver ended by SIGTERM, SIGINT or SIGHUP is ended by that signal instead.
 [[noreturn]] void ExitProcess(UINT exitCode);
 // Always the current platform, VER_PLATFORM_WIN32_NT.
 BOOL GetVersionExW(LPOSVERSIONINFOW info);

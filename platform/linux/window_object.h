@@ -96,6 +96,17 @@ struct PlatformEventSource {
 void platformAddEventSource(PlatformEventSource* source);
 void platformRemoveEventSource(PlatformEventSource* source);
 
+// Draws the frame rate over the window's finished frame, just before it
+// is presented, when platformShowFrameRate asked for it (frame_rate.cpp);
+// the window's context is current. Forget drops a destroyed window's count.
+void platformDrawFrameRate(const PlatformWindow* window);
+void platformForgetFrameRate(const PlatformWindow* window);
+
+// The first termination signal (SIGTERM, SIGINT, SIGHUP) that ended the
+// saver, or 0: the process end lets it take the process after cleaning up,
+// so that a parent sees the signal, as for any display program.
+int platformTerminationSignal();
+
 // A source polled with the message loop that does its work at most once a
 // second: for states the system announces to nobody (sysfs, DPMS).
 struct PlatformPolledSource : PlatformEventSource {

@@ -1,16 +1,39 @@
 #!/bin/bash
-# The X11 side of the command line (the whole grammar is in the logic
-# tests): a bad switch and a window that does not exist end with -1
-# (status 255); /c owned by another program's window (the one in front,
-# or the one named) opens the settings dialog instead of failing on a
-# foreign handle.
+# The command line as the user meets it, without a display and with one
+# (every refusal is in the command line's unit tables): a bad argument is
+# named before any display is needed, a window that does not exist once
+# the display is open, each on one line with its status; /c owned by
+# another program's window (the one in front, or the one named) opens the
+# settings dialog instead of failing on a foreign handle.
 . "$(dirname "$0")/common.bash"
-start_xvfb
 
-for tail in "/x" "/p 123456" "-window-id 0x7fffffff"; do
-    # shellcheck disable=SC2086
-    timeout "$CEILING" "$GYRELLE" $tail 2>/dev/null
-    check "'$tail' exits -1" 255 "$?"
+refusal_table() {  # one row a case: ARGUMENTS|STATUS|LINE
+    local arguments status line out
+    while IFS='|' read -r arguments status line; do
+        # shellcheck disable=SC2086
+        out=$(timeout "$CEILING" "$GYRELLE" $arguments 2>&1 >/dev/null)
+        check "'$arguments' ($DISPLAY) exits $status" "$status" "$?"
+        check "'$arguments' ($DISPLAY) says why" "gyrelle: $line" "$out"
+    done
+}
+
+DISPLAY=:nothing refusal_table <<'EOF'
+/x|255|unknown switch '/x' (see gyrelle --help)
+--window-id zz|255|bad window id 'zz' for --window-id
+-p|255|'-p' needs a window id (a decimal number)
+--frames 1 --fps --bogus|2|unknown option '--bogus' (see gyrelle --help)
+/s|255|cannot open display ":nothing"
+--window|255|cannot open display ":nothing"
+EOF
+start_xvfb
+refusal_table <<'EOF'
+/p 123456|255|no window 123456 to draw into
+-window-id 0x7fffffff|255|no window 0x7fffffff to draw into
+--record x.png --frames 1 --root|2|option '--root' does not go with the recorder
+EOF
+for spelling in -h -help --help "-?" -v --version; do
+    timeout "$CEILING" "$GYRELLE" "$spelling" | grep -q "Gyrelle Screen Saver\\|^Usage: gyrelle"
+    check "'$spelling' answers with 0" "0 0" "${PIPESTATUS[*]}"
 done
 
 dialog_shown() {  # the program under timeout(1) has a visible window

@@ -34,8 +34,35 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window
 
 start_other_window
 run_preview_case "/p" /p "$OTHER_ID"
-start_other_window
-run_preview_case "/l" /l "$OTHER_ID"
+
+# --window: the preview in a top-level window of its own, which input does
+# not end and the window manager's close button (WM_DELETE_WINDOW) ends
+# with 0. With --fps its lower-left corner is the frame rate's plate: only
+# black and white, where the scene there has many colours.
+plate_colours() {  # WINDOW
+    local height
+    height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
+    import -window "$1" -crop "76x20+0+$((height - 20))" -format '%k' info: 2>/dev/null || echo 0
+}
+plate_shown() { [ "$(plate_colours "$1")" = 2 ]; }
+start_saver --window --fps
+if id=$(wait_for_window "Preview"); then
+    frame=$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')
+    check "--window: its own top-level window" "$(xwininfo -root | awk '/Window id:/ {print $4}')" \
+        "$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')"
+    wait_until "$CEILING" plate_shown "$id" && echo "ok: --fps: the frame rate's plate" ||
+        fail "--fps: the corner shows $(plate_colours "$id") colours"
+    xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
+    xdotool windowsize "$frame" 500 400
+    wait_until "$CEILING" grown_strip_drawn "$id" && echo "ok: --window: a grown window is drawn whole" ||
+        fail "--window: the grown strip shows $COLOURS colours"
+    running "$SAVER_PID" && echo "ok: --window: input keeps it" || fail "--window: input ended it"
+    "$PARENT_WINDOW" close "$frame"
+    wait_status "$SAVER_PID"
+    check "--window: closing the window ends it with 0" 0 "$STATUS"
+else
+    fail "--window: no preview window"
+fi
 start_other_window
 XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$OTHER_ID")"
 start_other_window

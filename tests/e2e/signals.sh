@@ -1,7 +1,8 @@
 #!/bin/bash
-# SIGTERM, SIGINT and SIGHUP end a running saver in order (exit 0), full
-# screen or preview, and the settings file stays as it was, byte for byte
-# and the same file: the saver never writes it.
+# SIGTERM, SIGINT and SIGHUP end a running saver in order, full screen or
+# preview: it cleans up, then the signal ends it (the shell's 128 + N, as
+# for any display program), and the settings file stays as it was, byte
+# for byte and the same file: the saver never writes it.
 . "$(dirname "$0")/common.bash"
 start_xvfb
 start_other_window
@@ -15,7 +16,8 @@ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
 cp "$settings" "$WORK/settings.before"
 inode=$(stat -c %i "$settings")
 
-for signal in TERM INT HUP; do
+for signal in TERM:143 INT:130 HUP:129; do
+    status=${signal#*:} signal=${signal%:*}
     for mode in "Screen Saver:/s" "Preview:/p $OTHER_ID"; do
         # shellcheck disable=SC2086
         start_saver ${mode#*:}
@@ -23,7 +25,7 @@ for signal in TERM INT HUP; do
         settle
         kill -"$signal" "$SAVER_PID"
         wait_status "$SAVER_PID"
-        check "SIG$signal ends '${mode#*:}' with 0" 0 "$STATUS"
+        check "SIG$signal ends '${mode#*:}' by the signal" "$status" "$STATUS"
     done
 done
 cmp -s "$WORK/settings.before" "$settings" && echo "ok: the settings file is unchanged" || fail "the settings file changed"

@@ -1,6 +1,5 @@
-// The Linux program's command line: --help, --version and unknown long
-// options, taken before the screen-saver grammar sees the arguments, and
-// XScreenSaver's arguments as screen-saver switches.
+// The Linux program's command line, read whole before any display: what
+// each argument list runs, and for each refusal its one line and status.
 #include "linux_program/command_line.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +10,6 @@
 
 namespace {
 
-struct Answer {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 std::string readAll(std::FILE* file)
 {
     std::string text(static_cast<size_t>(std::ftell(file)), '\0');
@@ -26,105 +19,155 @@ std::string readAll(std::FILE* file)
     return text;
 }
 
-Answer ask(std::vector<const char*> arguments)
+struct Answer {
+    CommandLine line;
+    std::string out;
+    std::string err;
+};
+
+Answer ask(std::vector<const char*> arguments, const char* windowVariable = nullptr)
 {
     arguments.insert(arguments.begin(), "gyrelle");
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    const int status = handleInformationOptions(static_cast<int>(arguments.size()), arguments.data(), out, err);
-    return Answer{status, readAll(out), readAll(err)};
+    CommandLine line = readCommandLine(static_cast<int>(arguments.size()), arguments.data(), windowVariable, out, err);
+    return Answer{line, readAll(out), readAll(err)};
 }
 
-// Guards against the screen-saver spellings being swallowed as unknown
-// options: each of these must reach the grammar (or the recorder) untouched,
-// since "//s", "--s" and "/S followed by words" all run the saver there.
-TEST(InformationOptions, SaverSwitchesAndRecorderPassThrough)
+std::string shown(const std::vector<const char*>& arguments)
 {
-    const std::vector<std::vector<const char*>> passed = {
-        {}, {"/s"}, {"-S"}, {"--s"}, {"--c:1234"}, {"--"}, {"---"}, {"--1"}, {"-root"}, {"-window-id", "0x400001"},
-        {"/p", "12"}, {"--record", "x.gif", "--frames", "2"}, {"s", "--help"}, {"/c", "--version"}, {"-help"},
-        {"--p"}, {"--=x"},
-    };
-    for (const auto& arguments : passed) {
-        const Answer answer = ask(arguments);
-        EXPECT_EQ(informationNotHandled, answer.status) << (arguments.empty() ? "" : arguments[0]);
-        EXPECT_EQ("", answer.out + answer.err) << (arguments.empty() ? "" : arguments[0]);
-    }
+    std::string text;
+    for (const char* argument : arguments)
+        text += std::string(argument) + " ";
+    return text;
 }
 
-// Guards against a mistyped long option starting the full-screen saver (the
-// grammar would read "--settings" as the letter s) instead of saying so on
-// one line with status 2.
-TEST(InformationOptions, UnknownLongOptionIsOneLineAndStatusTwo)
+// Guards what reaches the host: the Windows-style spellings untouched
+// ("//s", "--s" and "/S followed by words" all run the saver there), and
+// XScreenSaver's forms as the host's switches, as XScreenSaver 6 really
+// sends them ("--root" with XSCREENSAVER_WINDOW, "--root --window-id W"
+// from its settings preview) and as users write them.
+TEST(CommandLine, RunsWhatTheArgumentsMean)
 {
-    for (const char* option : {"--settings", "--HELP", "--help=yes", "--version2", "--recorder"}) {
-        const Answer answer = ask({option});
-        EXPECT_EQ(2, answer.status) << option;
-        EXPECT_EQ("", answer.out) << option;
-        EXPECT_EQ(answer.err.find('\n'), answer.err.size() - 1) << "one line: " << answer.err;
-        EXPECT_NE(std::string::npos, answer.err.find(option)) << answer.err;
-    }
-}
-
-// Guards the help's coverage and the version: the one the build carries.
-TEST(InformationOptions, HelpNamesEveryModeAndVersionIsTheProjects)
-{
-    const Answer help = ask({"--help", "ignored"});
-    EXPECT_EQ(0, help.status);
-    EXPECT_EQ("", help.err);
-    for (const char* word : {"/s", "/p", "/l", "/c", "/a", "-root", "-window-id", "XSCREENSAVER_WINDOW", "--record",
-                             "--frames", "--size", "--seed", "--desktop", "--help", "--version", "registry.reg",
-                             "gyrelle(6)"})
-        EXPECT_NE(std::string::npos, help.out.find(word)) << "help lacks " << word;
-    const Answer version = ask({"--version"});
-    EXPECT_EQ(0, version.status);
-    EXPECT_EQ(std::string("Gyrelle Screen Saver ") + gyrelleVersion() + "\n", version.out);
-    EXPECT_STREQ("2.2", gyrelleVersion());
-}
-
-// Guards the forms XScreenSaver 6 really sends ("--root", and
-// "--root --window-id 0x400E22" from its settings preview; both set
-// XSCREENSAVER_WINDOW), which once ended with "unknown option" while a
-// table of the one-dash forms passed. Bad numbers fail as a preview
-// without a window does; other arguments beside XScreenSaver's are
-// refused; anything else is left to the host's own grammar.
-TEST(XScreenSaverArguments, BecomeScreenSaverSwitches)
-{
+    using Run = CommandLine::Run;
     const struct {
-        std::vector<std::string> arguments;
+        std::vector<const char*> arguments;
         const char* windowVariable;
+        Run run;
         const char* switches;
-        const char* refused;
+        uint32_t window;  // to be checked on the display
+        bool fps;
     } cases[] = {
-        {{"--root"}, "0x400008", "/p 4194312", ""},
-        {{"--root", "--window-id", "0x400E22"}, "0x400E22", "/p 4197922", ""},
-        {{"--window-id", "77", "-root"}, "0x2a", "/p 77", ""},
-        {{"-root"}, nullptr, "/s", ""},
-        {{"--root"}, "", "/s", ""},
-        {{"-root"}, "4242", "/p 4242", ""},
-        {{"-window-id", "0XFFFFFFFF"}, nullptr, "/p 4294967295", ""},
-        {{"-window-id", "0x100000000"}, nullptr, "/p", ""},
-        {{"--window-id", "4294967296"}, nullptr, "/p", ""},
-        {{"-window-id", "12ab"}, nullptr, "/p", ""},
-        {{"-window-id", "0x"}, nullptr, "/p", ""},
-        {{"--root", "--window-id"}, "42", "/p", ""},
-        {{}, "0x2a", "/p 42", ""},
-        {{}, nullptr, "", ""},
-        {{"--root", "--fps"}, "0x2a", "", "--fps"},
-        {{"/s", "-root"}, nullptr, "", "/s"},
-        {{"/p", "1234"}, "0x2a", "", ""},
-        {{"root"}, nullptr, "", ""},
-        {{"---root"}, nullptr, "", ""},
+        {{}, nullptr, Run::host, "", 0, false},
+        {{"/s"}, nullptr, Run::host, "", 0, false},
+        {{"--s"}, nullptr, Run::host, "", 0, false},
+        {{"---"}, nullptr, Run::host, "", 0, false},
+        {{"--c:1234"}, nullptr, Run::host, "", 0, false},
+        {{"s", "--help"}, nullptr, Run::host, "", 0, false},
+        {{"/s", "-root"}, nullptr, Run::host, "", 0, false},
+        {{"- p", "4294967297"}, nullptr, Run::host, "", 1, false},
+        {{"/l12ab"}, nullptr, Run::host, "", 12, false},
+        {{"--root"}, "0x400008", Run::host, "/p 4194312", 4194312, false},
+        {{"--root", "--window-id", "0x400E22"}, "0x400E22", Run::host, "/p 4197922", 4197922, false},
+        {{"--window-id=77", "-root", "-fps"}, "0x2a", Run::host, "/p 77", 77, true},
+        {{"-root", "--fps", "--no-fps", "-install", "--visual", "default"}, nullptr, Run::host, "/s", 0, false},
+        {{"--root"}, "", Run::host, "/s", 0, false},
+        {{"-window-id", "0XFFFFFFFF"}, nullptr, Run::host, "/p 4294967295", 4294967295u, false},
+        {{}, "0x2a", Run::host, "/p 42", 42, false},
+        {{"--window", "--fps"}, "0x2a", Run::window, "", 0, true},
+        {{"--fps"}, nullptr, Run::window, "", 0, true},
+        {{"--frames", "3", "--seed", "3", "--record=d.GIF", "--fps", "--seed=4", "--size", "8x6"}, nullptr,
+         Run::recorder, "", 0, true},
     };
     for (const auto& c : cases) {
-        std::string shown;
-        for (const std::string& argument : c.arguments)
-            shown += argument + " ";
-        std::string refused;
-        EXPECT_EQ(xscreensaverSwitches(c.arguments, c.windowVariable, &refused), c.switches)
-            << shown << "/ XSCREENSAVER_WINDOW=" << (c.windowVariable != nullptr ? c.windowVariable : "(unset)");
-        EXPECT_EQ(refused, c.refused) << shown;
+        const Answer answer = ask(c.arguments, c.windowVariable);
+        const std::string trace = shown(c.arguments) + "/ " + (c.windowVariable ? c.windowVariable : "(unset)");
+        EXPECT_EQ(c.run, answer.line.run) << trace << answer.err;
+        EXPECT_EQ(c.switches, answer.line.switches) << trace;
+        EXPECT_EQ(c.window, answer.line.window) << trace;
+        EXPECT_EQ(c.fps, answer.line.showFrameRate) << trace;
+        EXPECT_EQ("", answer.out + answer.err) << trace;
     }
+    const RecordOptions record = ask(cases[std::size(cases) - 1].arguments).line.record;
+    EXPECT_EQ("d.GIF", record.output);
+    EXPECT_TRUE(record.gif);
+    EXPECT_EQ(3, record.frames);
+    EXPECT_EQ(4u, record.seed);
+    EXPECT_EQ(8, record.width);
+    EXPECT_EQ(6, record.height);
+}
+
+// Guards against silent refusals and a refusal read as a mode (a mistyped
+// "--seetings" blanking the screen): each is one line on standard error
+// naming what was refused, with the status --help gives: 2 for a bad
+// option or value, 255 for a refused switch or window.
+TEST(CommandLine, EachRefusalIsOneLineWithItsStatus)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        const char* windowVariable;
+        int status;
+        const char* line;
+    } cases[] = {
+        {{"/z"}, nullptr, 255, "unknown switch '/z'"},
+        {{"-x", "12"}, nullptr, 255, "unknown switch '-x'"},
+        {{"/a", "12"}, nullptr, 255, "changing the password is not available"},
+        {{"/p"}, nullptr, 255, "'/p' needs a window id (a decimal number)"},
+        {{"-p", "zz"}, nullptr, 255, "'-p' needs a window id (a decimal number), not 'zz'"},
+        {{"--window-id"}, nullptr, 255, "option '--window-id' needs a window id"},
+        {{"--root", "--window-id", "zz"}, nullptr, 255, "bad window id 'zz' for --window-id"},
+        {{"-window-id", "0x100000000"}, nullptr, 255, "bad window id '0x100000000'"},
+        {{"-window-id", "0"}, nullptr, 255, "bad window id '0'"},
+        {{"--root"}, "12ab", 255, "bad window id '12ab' in XSCREENSAVER_WINDOW"},
+        {{"--settings"}, nullptr, 2, "unknown option '--settings'"},
+        {{"--root", "--bogus"}, nullptr, 2, "unknown option '--bogus'"},
+        {{"--root", "x"}, nullptr, 2, "unexpected argument 'x'"},
+        {{"--help=yes"}, nullptr, 2, "option '--help' takes no value"},
+        {{"--visual"}, nullptr, 2, "option '--visual' needs a value"},
+        {{"--root", "--record", "a.png", "--frames", "1"}, nullptr, 2, "'--root' does not go with the recorder"},
+        {{"--frames", "2"}, nullptr, 2, "--record needs a file"},
+        {{"--record", "a.png"}, nullptr, 2, "--frames is required"},
+        {{"--record", "a.bmp", "--frames", "1"}, nullptr, 2, "must end in .png or .gif"},
+        {{"--record", "a.png", "--frames", "0"}, nullptr, 2, "--frames needs one whole number"},
+        {{"--record", "a.png", "--frames", "3x"}, nullptr, 2, "not '3x'"},
+        {{"--record", "a.png", "--frames", "1", "--size", "99999x10"}, nullptr, 2, "--size needs WxH"},
+        {{"--record", "a.png", "--frames", "1", "--size=10"}, nullptr, 2, "--size needs WxH"},
+        {{"--record", "a.png", "--frames", "1", "--seed", "4294967296"}, nullptr, 2, "--seed needs"},
+        {{"--record", "a.png", "--frames", "1", "--desktop="}, nullptr, 2, "--desktop needs"},
+    };
+    for (const auto& c : cases) {
+        const Answer answer = ask(c.arguments, c.windowVariable);
+        const std::string trace = shown(c.arguments);
+        EXPECT_EQ(CommandLine::Run::answered, answer.line.run) << trace;
+        EXPECT_EQ(c.status, answer.line.status) << trace;
+        EXPECT_EQ("", answer.out) << trace;
+        EXPECT_EQ(0u, answer.err.rfind("gyrelle: ", 0)) << trace << answer.err;
+        EXPECT_EQ(answer.err.find('\n'), answer.err.size() - 1) << "one line: " << answer.err;
+        EXPECT_NE(std::string::npos, answer.err.find(c.line)) << trace << answer.err;
+    }
+}
+
+// Guards the answers: every spelling, status 0, the help covering every
+// mode, option and exit status, the version the build carries.
+TEST(CommandLine, HelpAndVersionInEverySpelling)
+{
+    for (const char* spelling : {"-h", "-help", "--help", "-?"}) {
+        const Answer help = ask({spelling, "ignored"});
+        EXPECT_EQ(0, help.line.status) << spelling;
+        EXPECT_EQ(CommandLine::Run::answered, help.line.run) << spelling;
+        EXPECT_EQ("", help.err);
+        for (const char* word : {"/s", "/p", "/l", "/c", "/a", "--root", "--window-id", "--window", "--fps",
+                                 "--no-fps", "--install", "--visual", "XSCREENSAVER_WINDOW", "--record", "--frames",
+                                 "--size", "--seed", "--desktop", "--version", "registry.reg", "gyrelle(6)",
+                                 "  0 ", "  1 ", "  2 ", "  255 ", "SIGTERM (143)"})
+            EXPECT_NE(std::string::npos, help.out.find(word)) << spelling << " lacks " << word;
+    }
+    for (const char* spelling : {"-v", "--version", "-version"}) {
+        const Answer version = ask({spelling});
+        EXPECT_EQ(0, version.line.status);
+        EXPECT_EQ(std::string("Gyrelle Screen Saver ") + gyrelleVersion() + "\n", version.out);
+    }
+    EXPECT_STREQ("2.2", gyrelleVersion());
 }
 
 }  // namespace

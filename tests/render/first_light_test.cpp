@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -42,28 +43,69 @@ TEST(Recorder, SameSeedGivesIdenticalRecordingsAndFramesFlow)
     EXPECT_NE(loadPicture(record(folder, "1.png", 20, "7")).rgba, loadPicture(record(folder, "2.png", 21, "7")).rgba);
 }
 
-// Bad arguments: one line naming the problem, status 2, no file.
-TEST(Recorder, BadArgumentsWriteNothing)
+// Files that cannot be read or written (the arguments themselves are the
+// command line's tests): one line naming the file the user gave, the
+// status --help gives, and no file left behind.
+TEST(Recorder, UnusableFilesWriteNothing)
 {
-    const std::string folder = makeTemporaryFolder("args");
-    const std::string out = folder + "/out.png";
-    // The arguments after "--record OUT", or with their own output first.
-    const std::vector<std::vector<std::string>> cases = {
-        {}, {"--frames", "0"}, {"--frames", "-4"}, {"--frames", "3x"}, {"--frames", "3", "--size", "0x10"},
-        {"--frames", "3", "--size", "99999x10"}, {"--frames", "3", "--size", "10"}, {"--frames", "3", "--size"},
-        {"--frames", "3", "--seed", "4294967296"}, {"--frames", "3", "--desktop", folder + "/missing.png"},
-        {"--frames", "3", "--bogus", "1"}, {folder + "/out.bmp", "--frames", "3"},
-        {folder + "/no/such/folder/out.png", "--frames", "3"},
+    const std::string folder = makeTemporaryFolder("files");
+    const struct {
+        std::string out;
+        std::string desktop;
+        int status;
+        std::string named;
+    } cases[] = {
+        {folder + "/out.png", folder + "/missing.png", 2, folder + "/missing.png"},
+        {folder + "/no/such/folder/out.png", "", 1, "cannot write " + folder + "/no/such/folder/out.png:"},
+        {folder + "/no/such/folder/out.gif", "", 1, "cannot write " + folder + "/no/such/folder/out.gif:"},
     };
-    for (std::vector<std::string> arguments : cases) {
-        arguments.insert(arguments.begin(), "--record");
-        if (arguments.size() == 1 || arguments[1][0] == '-')
-            arguments.insert(arguments.begin() + 1, out);
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {"--record", c.out, "--frames", "2", "--size", "8x6"};
+        if (!c.desktop.empty())
+            arguments.insert(arguments.end(), {"--desktop", c.desktop});
         const RecorderRun run = runGyrelle(arguments, folder);
-        EXPECT_EQ(run.status, 2) << arguments.back();
-        EXPECT_EQ(run.errors.rfind("gyrelle: ", 0), 0u) << run.errors;
+        EXPECT_EQ(c.status, run.status) << c.out;
+        EXPECT_EQ(0u, run.errors.rfind("gyrelle: ", 0)) << run.errors;
         EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
-        EXPECT_NE(0, access(out.c_str(), F_OK));
-        EXPECT_NE(0, access((out + ".part").c_str(), F_OK));
+        EXPECT_NE(std::string::npos, run.errors.find(c.named)) << run.errors;
+        EXPECT_EQ(std::string::npos, run.errors.find(".part")) << run.errors;
+        EXPECT_NE(0, access(c.out.c_str(), F_OK));
+        EXPECT_NE(0, access((c.out + ".part").c_str(), F_OK));
+    }
+}
+
+// --fps: the frame rate on a black plate in the lower-left corner and
+// nothing else changed, in this frame or the next (the overlay leaves the
+// scene's GL state as it found it). Same seed, with and without.
+TEST(Recorder, FrameRateChangesOnlyItsCorner)
+{
+    const std::string folder = makeTemporaryFolder("fps");
+    for (const char* frames : {"1", "40"}) {
+        SCOPED_TRACE(frames);
+        const auto take = [&](bool fps) {
+            std::vector<std::string> arguments = {"--record", folder + "/out.png", "--frames", frames,
+                                                  "--size", "160x120", "--seed", "5"};
+            if (fps)
+                arguments.push_back("--fps");
+            EXPECT_EQ(0, runGyrelle(arguments, folder).status);
+            return loadPicture(folder + "/out.png");
+        };
+        const Picture plain = take(false);
+        const Picture shown = take(true);
+        ASSERT_EQ(plain.rgba.size(), shown.rgba.size());
+        // The plate: at most 12 characters of 12 x 14 pixels and a margin
+        // (the picture's rows run bottom up).
+        const auto inCorner = [](int x, int y) { return x < 150 && y < 20; };
+        int cornerChanged = 0;
+        int elsewhereChanged = 0;
+        for (int y = 0; y < 120; ++y) {
+            for (int x = 0; x < 160; ++x) {
+                const size_t at = (static_cast<size_t>(y) * 160 + x) * 4;
+                const bool changed = std::memcmp(&plain.rgba[at], &shown.rgba[at], 3) != 0;
+                (inCorner(x, y) ? cornerChanged : elsewhereChanged) += changed ? 1 : 0;
+            }
+        }
+        EXPECT_GT(cornerChanged, 100);
+        EXPECT_EQ(0, elsewhereChanged);
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/linux/window_object.h"
 
 #include <sched.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,6 +53,19 @@ void GetStartupInfoW(LPSTARTUPINFOW info)
 void ExitProcess(UINT exitCode)
 {
     std::fflush(nullptr);
+    // A saver ended by a signal has cleaned up by now; the signal itself
+    // ends the process, so XScreenSaver and the shell see how it ended.
+    if (const int signal = platformTerminationSignal(); signal != 0) {
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+        sigset_t pending;
+        sigemptyset(&pending);
+        sigaddset(&pending, signal);
+        sigprocmask(SIG_UNBLOCK, &pending, nullptr);
+        raise(signal);
+    }
     _exit(static_cast<int>(exitCode & 0xFF));
 }
 

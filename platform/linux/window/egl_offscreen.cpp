@@ -91,6 +91,7 @@ public:
         if (desktop != nullptr)
             desktop_ = stretchNearest(*desktop, w, h);
     }
+    ~OffscreenWindow() override { platformForgetFrameRate(this); }
 
     PlatformGLContext* createGLContext(HDC) override
     {
@@ -112,7 +113,11 @@ public:
         return new EglContext(context, surface);
     }
 
-    void swapBuffers() override { glFinish(); }
+    void swapBuffers() override
+    {
+        platformDrawFrameRate(this);
+        glFinish();
+    }
 
     Picture takeDesktopPicture() override { return std::move(desktop_); }
 

@@ -159,8 +159,12 @@ void SignalSource::pump()
         PostQuitMessage(0);
 }
 
-void onTerminationSignal(int)
+volatile sig_atomic_t terminationSignal = 0;
+
+void onTerminationSignal(int signal)
 {
+    if (terminationSignal == 0)
+        terminationSignal = signal;
     const char byte = 1;
     ssize_t written = write(queue().signals.writeEnd, &byte, 1);
     static_cast<void>(written);
@@ -227,6 +231,11 @@ HWND platformAdoptWindow(PlatformWindow* window)
         watchMonitorPower();
     }
     return window;
+}
+
+int platformTerminationSignal()
+{
+    return terminationSignal;
 }
 
 void platformAddEventSource(PlatformEventSource* source)

@@ -203,6 +203,7 @@ void X11Window::swapBuffers()
 {
     if (xid == 0)
         return;
+    platformDrawFrameRate(this);
     glXSwapBuffers(x11().display, xid);
     // GL took the viewport from the window's size when the context was
     // first made current; a preview that follows its parent's new size
@@ -216,6 +217,7 @@ void X11Window::swapBuffers()
 
 void X11Window::destroyNative()
 {
+    platformForgetFrameRate(this);
     if (xid != 0) {
         x11().windows.erase(xid);
         XDestroyWindow(x11().display, xid);
