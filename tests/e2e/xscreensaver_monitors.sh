@@ -69,8 +69,10 @@ quarters_right() {
     import -window root "$WORK/snapshot.miff" 2>/dev/null || return 1
     local colour i j own other
     declare -A share
+    : >"$WORK/shares"
     for colour in "${COLOURS[@]}"; do
         [ -n "${share[$colour]+set}" ] || share[$colour]=$(shares_of "$colour" "$WORK/snapshot.miff")
+        echo "$colour: ${share[$colour]}" >>"$WORK/shares"
     done
     for i in 0 1 2 3 4 5 6 7; do
         own=$(echo ${share[${COLOURS[$i]}]} | cut -d' ' -f$((i + 1)))
@@ -92,7 +94,7 @@ two_running() { [ "$(pgrep -c -f -- "^$PROGRAM --root\$")" = 2 ]; }
 wait_until "$CEILING" two_running && echo "ok: one Gyrelle on each monitor" ||
     { fail "not two Gyrelles: $(tail -n5 "$WORK/daemon.log")"; finish; }
 wait_until "$CEILING" quarters_right && echo "ok: each quarter of each monitor shows its own part of the desktop" ||
-    fail "the saved desktops reached the shards cut, stretched or turned wrongly"
+    fail "the saved desktops reached the shards cut, stretched or turned wrongly; shares of the last look: $(cat "$WORK/shares")"
 half_changes() {  # X: the monitor at x changes from one look to the next
     import -window root -crop "1024x768+$1+0" "$WORK/one.miff" && sleep 0.5 &&
         import -window root -crop "1024x768+$1+0" "$WORK/two.miff" &&
