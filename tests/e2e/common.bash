@@ -103,6 +103,11 @@ wait_status() {  # PID [SECONDS]
     STATUS=$?
 }
 
+frames_differ() {  # WINDOW: two looks half a second apart differ
+    import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
+        [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
+}
+
 # Gives a saver that wrongly ends on some input the time to do so.
 settle() { sleep 1; }
 

@@ -34,10 +34,6 @@ as_user() { "${AS_USER[@]}" "$@"; }
 gyrelle_pid() {  # PATTERN: the newest Gyrelle whose arguments match
     pgrep -n -f -- "^$PROGRAM $1"
 }
-frames_differ() {  # WINDOW: two looks half a second apart differ
-    import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
-        [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
-}
 
 convert -size 8x8 xc:red "$WORK/red.png"
 display -window root "$WORK/red.png"
