@@ -108,6 +108,17 @@ frames_differ() {  # WINDOW: two looks half a second apart differ
         [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
 }
 
+# cmake --install of the tested build into PREFIX (under DESTDIR when set),
+# its manifest kept as WORK/manifest. Installs and cpack rewrite the build
+# folder's manifest, and the scripts run in parallel: one at a time.
+install_gyrelle() {  # PREFIX
+    local build
+    build=$(dirname "$GYRELLE")
+    { flock 8 && cmake --install "$build" --prefix "$1" >"$WORK/install.log" 2>&1 &&
+        cp "$build/install_manifest.txt" "$WORK/manifest"; } 8>"$build/install.lock" ||
+        { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
+}
+
 # Gives a saver that wrongly ends on some input the time to do so.
 settle() { sleep 1; }
 

@@ -12,8 +12,7 @@ HACK=/usr/libexec/xscreensaver/gyrelle
 exec 9>/tmp/gyrelle-mate-test.lock   # twin builds run this at once: one owns HACK at a time
 flock 9
 [ ! -e "$HACK" ] || { echo "SKIP: $HACK is there already (an installed Gyrelle); left alone"; finish; }
-DESTDIR="$WORK/root" cmake --install "$(dirname "$GYRELLE")" --prefix /usr >"$WORK/install.log" 2>&1 \
-    || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
+DESTDIR="$WORK/root" install_gyrelle /usr
 trap 'rm -f "$HACK"; cleanup' EXIT
 cp "$WORK/root$HACK" "$HACK"
 export XDG_DATA_DIRS="$WORK/root/usr/share:/usr/share" HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" NO_AT_BRIDGE=1

@@ -9,8 +9,7 @@
 . "$(dirname "$0")/common.bash"
 start_xvfb -ac   # the other account may use this private server
 chmod 755 "$WORK"
-cmake --install "$(dirname "$GYRELLE")" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1 \
-    || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
+install_gyrelle "$WORK/prefix"
 PROGRAM="$WORK/prefix/bin/gyrelle"
 # The other account may not reach the checkout: what it reads lies in WORK.
 cp "$(dirname "$0")/../lsan.supp" "$WORK/"
