@@ -35,6 +35,7 @@ add_custom_target(gyrelle_man_page ALL DEPENDS ${CMAKE_BINARY_DIR}/generated/gyr
 
 set(GYRELLE_HACK_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 install(TARGETS gyrelle RUNTIME DESTINATION ${GYRELLE_HACK_DIR})
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/linux/gyrelle-xscreensaver-setup DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/gyrelle.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 install(FILES ${CMAKE_BINARY_DIR}/generated/gyrelle.6.gz ${CMAKE_BINARY_DIR}/generated/gyrelle-xscreensaver-setup.6.gz
@@ -47,29 +48,22 @@ foreach(size ${GYRELLE_ICON_SIZES})
 endforeach()
 
 # The prefix is known only at install time (cmake --install --prefix), so
-# the link in bin and the absolute paths in the desktop entries and the
-# setup script are filled in then. MATE runs a screen saver's Exec only
-# from its own folders (/usr/libexec/xscreensaver among them), so its entry
-# names the program bare; a link there serves any other prefix.
+# the link in bin and the absolute paths in the desktop entries are filled
+# in then. MATE runs a screen saver's Exec only from its own folders
+# (/usr/libexec/xscreensaver among them), so its entry names the program
+# bare; a link there serves any other prefix.
 install(CODE "
     set(program \"\${CMAKE_INSTALL_PREFIX}/${GYRELLE_HACK_DIR}/gyrelle\")
     set(GYRELLE_PROGRAM \"\${program}\")
-    # XScreenSaver searches its own folder for a bare name.
-    set(GYRELLE_XSCREENSAVER_COMMAND \"\${program}\")
-    if(\"\${CMAKE_INSTALL_PREFIX}\" STREQUAL \"/usr\")
-        set(GYRELLE_XSCREENSAVER_COMMAND gyrelle)
-    endif()
     # The manifest lists where files will be, as cmake's own entries do: without DESTDIR.
     function(gyrelle_fill template path)
         message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${path}\")
         configure_file(\"${PROJECT_SOURCE_DIR}/packaging/linux/\${template}\"
-            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${path}\" @ONLY \${ARGN})
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${path}\" @ONLY)
         set(CMAKE_INSTALL_MANIFEST_FILES \${CMAKE_INSTALL_MANIFEST_FILES} \"\${CMAKE_INSTALL_PREFIX}/\${path}\" PARENT_SCOPE)
     endfunction()
     gyrelle_fill(gyrelle.desktop.in ${CMAKE_INSTALL_DATADIR}/applications/gyrelle.desktop)
     gyrelle_fill(gyrelle-screensaver.desktop.in ${CMAKE_INSTALL_DATADIR}/applications/screensavers/gyrelle.desktop)
-    gyrelle_fill(gyrelle-xscreensaver-setup.in ${CMAKE_INSTALL_BINDIR}/gyrelle-xscreensaver-setup
-        FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
     set(bin_dir \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(RELATIVE_PATH target \"\${bin_dir}\" \"\${program}\")

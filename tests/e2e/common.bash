@@ -5,6 +5,7 @@
 set -u
 
 GYRELLE=$1
+BUILD=$(dirname "$GYRELLE")
 PARENT_WINDOW=${2:-}
 FAILURES=0
 XVFB_PID=
@@ -112,10 +113,8 @@ frames_differ() {  # WINDOW: two looks half a second apart differ
 # its manifest kept as WORK/manifest. Installs and cpack rewrite the build
 # folder's manifest, and the scripts run in parallel: one at a time.
 install_gyrelle() {  # PREFIX
-    local build
-    build=$(dirname "$GYRELLE")
-    { flock 8 && cmake --install "$build" --prefix "$1" >"$WORK/install.log" 2>&1 &&
-        cp "$build/install_manifest.txt" "$WORK/manifest"; } 8>"$build/install.lock" ||
+    { flock 8 && cmake --install "$BUILD" --prefix "$1" >"$WORK/install.log" 2>&1 &&
+        cp "$BUILD/install_manifest.txt" "$WORK/manifest"; } 8>"$BUILD/install.lock" ||
         { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
 }
 

@@ -22,10 +22,8 @@ dbus-update-activation-environment HOME XDG_CONFIG_HOME XDG_DATA_DIRS NO_AT_BRID
 gsettings set org.mate.screensaver mode single
 gsettings set org.mate.screensaver themes "['screensavers-gyrelle']"
 gsettings set org.mate.screensaver lock-enabled false
-gsettings set org.mate.screensaver idle-activation-enabled false
 start_xvfb
-mate-screensaver --no-daemon --debug >"$WORK/mate.log" 2>&1 &
-MATE_PID=$!
+mate-screensaver --no-daemon --debug >"$WORK/mate.log" 2>&1 & MATE_PID=$!
 STARTED_PIDS+=("$MATE_PID")
 saver() { pgrep -P "$MATE_PID" -x gyrelle; }
 wait_until "$CEILING" mate-screensaver-command --query >/dev/null 2>&1 || { fail "mate-screensaver did not answer"; finish; }

@@ -25,8 +25,11 @@ if [ "$(id -u)" -eq 0 ]; then
     AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
 as_user() { "${AS_USER[@]}" "$@"; }
-gyrelle_pid() {  # PATTERN: the newest Gyrelle whose arguments match
-    pgrep -n -f -- "^$PROGRAM $1"
+gyrelle_pid() {  # PATTERN: the newest Gyrelle of this install whose arguments match
+    local pid
+    for pid in $(pgrep -f -- "gyrelle $1"); do
+        [ "$(readlink "/proc/$pid/exe")" != "$PROGRAM" ] || echo "$pid"
+    done | tail -n1 | grep .
 }
 
 "${AS_USER[@]}" xscreensaver --no-splash >"$WORK/daemon.log" 2>&1 &
@@ -78,4 +81,15 @@ kill "$SETTINGS_PID"
 wait_until "$CEILING" eval '! gyrelle_pid "--root --window-id"' >/dev/null 2>&1 && echo "ok: the preview ends with the tool" ||
     fail "the preview outlived the settings tool"
 as_user xscreensaver-command -exit >/dev/null 2>&1
+
+# xsecurelock reads the same list, and runs modes from the folder it is told.
+XSECURELOCK_SAVER=saver_xscreensaver XSECURELOCK_XSCREENSAVER_PATH="$WORK/prefix/libexec/xscreensaver" \
+    "${AS_USER[@]}" xsecurelock >"$WORK/xsecurelock.log" 2>&1 & LOCK_PID=$!
+STARTED_PIDS+=("$LOCK_PID")
+wait_until "$CEILING" gyrelle_pid "--root\$" >/dev/null && echo "ok: xsecurelock runs Gyrelle" ||
+    fail "xsecurelock ran no Gyrelle: $(tail -n3 "$WORK/xsecurelock.log")"
+wait_until "$CEILING" frames_differ root >/dev/null 2>&1 && echo "ok: it draws under xsecurelock" || fail "the lock screen stands still"
+kill "$LOCK_PID"
+wait_until "$CEILING" eval '! gyrelle_pid "--root\$"' >/dev/null && echo "ok: Gyrelle ends with xsecurelock" ||
+    fail "Gyrelle outlived xsecurelock"
 finish
