@@ -9,14 +9,13 @@
 . "$(dirname "$0")/common.bash"
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: putting the program in /usr/libexec/xscreensaver needs root"; finish; }
 HACK=/usr/libexec/xscreensaver/gyrelle
-exec 9>/tmp/gyrelle-mate-test.lock   # twin builds run this at once: one owns HACK at a time
-flock 9
+# Other scripts run beside this one, some in the same folder; the XScreenSaver test would run this HACK.
+exec 9>/tmp/gyrelle-hack-dir.lock; flock 9
 [ ! -e "$HACK" ] || { echo "SKIP: $HACK is there already (an installed Gyrelle); left alone"; finish; }
 DESTDIR="$WORK/root" install_gyrelle /usr
 trap 'rm -f "$HACK"; cleanup' EXIT
 cp "$WORK/root$HACK" "$HACK"
 export XDG_DATA_DIRS="$WORK/root/usr/share:/usr/share" HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" NO_AT_BRIDGE=1
-mkdir -p "$HOME"
 # The settings store (dconf) is started by the bus, with the bus's own home.
 dbus-update-activation-environment HOME XDG_CONFIG_HOME XDG_DATA_DIRS NO_AT_BRIDGE
 gsettings set org.mate.screensaver mode single

@@ -10,6 +10,8 @@
 # shards too. XScreenSaver runs no display mode as root, so as root (CI)
 # everything runs as nobody.
 . "$(dirname "$0")/common.bash"
+# XScreenSaver prefers its own folder to PATH: never while the MATE test puts a Gyrelle there.
+exec 9>/tmp/gyrelle-hack-dir.lock; flock -s 9
 start_xvfb -ac   # the other account may use this private server
 chmod 755 "$WORK"
 install_gyrelle "$WORK/prefix"
