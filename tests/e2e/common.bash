@@ -5,6 +5,7 @@
 set -u
 
 GYRELLE=$1
+BUILD=$(dirname "$GYRELLE")
 PARENT_WINDOW=${2:-}
 FAILURES=0
 XVFB_PID=
@@ -101,6 +102,20 @@ wait_status() {  # PID [SECONDS]
     wait_until "$CEILING" ended "$1" || return 0
     wait "$1"
     STATUS=$?
+}
+
+frames_differ() {  # WINDOW: two looks half a second apart differ
+    import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
+        [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
+}
+
+# cmake --install of the tested build into PREFIX (under DESTDIR when set),
+# its manifest kept as WORK/manifest. Installs and cpack rewrite the build
+# folder's manifest, and the scripts run in parallel: one at a time.
+install_gyrelle() {  # PREFIX
+    { flock 8 && cmake --install "$BUILD" --prefix "$1" >"$WORK/install.log" 2>&1 &&
+        cp "$BUILD/install_manifest.txt" "$WORK/manifest"; } 8>"$BUILD/install.lock" ||
+        { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
 }
 
 # Gives a saver that wrongly ends on some input the time to do so.
