@@ -6,7 +6,7 @@ enable_language(RC)
 # picture for the shards.
 target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp
     ${PROJECT_SOURCE_DIR}/platform/win32/desktop_picture.cpp)
-target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
+target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32 uuid)
 target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 # For the version resource in resources/gyrelle.rc.
 target_compile_definitions(gyrelle_core PUBLIC GYRELLE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}

@@ -24,6 +24,7 @@ T handle(uintptr_t value) { return reinterpret_cast<T>(value); }
 enum : uintptr_t { ownModuleValue = 0x400000, passwordModuleValue = 0x410000, mprModuleValue = 0x420000 };
 enum : uintptr_t { immModuleValue = 0x430000, plantedModuleValue = 0x440000, desktopKeyValue = 0x500 };
 enum : uintptr_t { firstWindowValue = 0x10000, savedInputContextValue = 0x6100, autoPlayMessage = 0xC123 };
+enum : uintptr_t { powerNotificationValue = 0x7100 };
 DWORD fakeLastError = 0;
 
 bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
@@ -461,4 +462,21 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
     *status = SYSTEM_POWER_STATUS{};
     status->ACLineStatus = fake().acLineStatus;
     return !fake().powerStatusFails;
+}
+
+const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+// Recorded with the setting's name as text ("display state", or "other").
+HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags)
+{
+    const bool display = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
+    fake().record("RegisterPowerSettingNotification", static_cast<HWND>(recipient), 0, flags, 0,
+                  display ? L"display state" : L"other");
+    return handle<HPOWERNOTIFY>(powerNotificationValue);
+}
+
+BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)
+{
+    fake().record("UnregisterPowerSettingNotification", nullptr, 0, reinterpret_cast<WPARAM>(notification));
+    return TRUE;
 }
