@@ -22,6 +22,13 @@ set_source_files_properties(resources/gyrelle.rc PROPERTIES OBJECT_DEPENDS
     "${PROJECT_SOURCE_DIR}/resources/gyrelle.ico;${PROJECT_SOURCE_DIR}/resources/logo.bmp;${PROJECT_SOURCE_DIR}/resources/gyrelle.manifest")
 include(cmake/WindowsInstaller.cmake)
 
+# One repaint of the colour picker's field on the real GDI; run by hand
+# under Wine (bench/README.md).
+add_executable(gyrelle_field_repaint_bench bench/windows/field_repaint.cpp)
+target_link_libraries(gyrelle_field_repaint_bench PRIVATE gyrelle_core)
+target_link_options(gyrelle_field_repaint_bench PRIVATE -static -static-libgcc -static-libstdc++)
+set_target_properties(gyrelle_field_repaint_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

@@ -53,12 +53,6 @@ void paintPixels(HWND control, PixelOf pixel)
     ReleaseDC(control, dc);
 }
 
-void paintField(HWND field)
-{
-    const HsvColor picked = pickerState();
-    paintPixels(field, [&picked](int x, int y, int w, int h) { return fieldPixel(x, y, w, h, picked); });
-}
-
 void paintHueBar(HWND bar)
 {
     paintPixels(bar, [](int x, int y, int w, int h) { return hueBarPixel(x, y, w, h, pickerHue); });
@@ -88,7 +82,7 @@ void writeBoxes(HWND dialog)
 
 void paintPicker(HWND dialog)
 {
-    paintField(GetDlgItem(dialog, kFieldId));
+    paintPickerField(GetDlgItem(dialog, kFieldId));
     paintHueBar(GetDlgItem(dialog, kHueBarId));
     paintSample(GetDlgItem(dialog, kSampleId));
     writeBoxes(dialog);
@@ -171,6 +165,12 @@ INT_PTR CALLBACK colorPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 }  // namespace
+
+void paintPickerField(HWND field)
+{
+    const HsvColor picked = pickerState();
+    paintPixels(field, [&picked](int x, int y, int w, int h) { return fieldPixel(x, y, w, h, picked); });
+}
 
 bool pickColor(double* red, double* green, double* blue, HWND owner)
 {
