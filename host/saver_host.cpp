@@ -202,6 +202,19 @@ void handlePowerBroadcast(HWND window, WPARAM event, LPARAM flags)
     }
 }
 
+// Windows tells a child nothing when its parent's size changes, so a
+// preview compares the two at each frame and follows; the scene sets its
+// viewport from the WM_SIZE that the move sends.
+void fillParent(HWND window)
+{
+    RECT parent{0, 0, 0, 0};
+    RECT own{0, 0, 0, 0};
+    if (!GetClientRect(GetParent(window), &parent) || !GetClientRect(window, &own))
+        return;
+    if (parent.right != own.right || parent.bottom != own.bottom)
+        MoveWindow(window, 0, 0, parent.right, parent.bottom, TRUE);
+}
+
 // The end-on-input rules. Returns true when the message is finished here
 // with *result; false sends it on to the tail.
 bool handleSaverInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -505,6 +518,8 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (host.closeApproved)
             return 0;
+        if (host.isPreview)
+            fillParent(window);
         Sleep(0);
         break;
     default:

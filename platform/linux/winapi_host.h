@@ -175,6 +175,10 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title);
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 HWND GetParent(HWND window);
+// HACK: the layer's previews already follow their X parent's size (the
+// parent's ConfigureNotify, x11_window.cpp), and nothing else is moved, so
+// this changes nothing and returns FALSE.
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 int GetSystemMetrics(int index);
 int GetClipBox(HDC dc, LPRECT rect);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);

@@ -152,15 +152,33 @@ BOOL IsWindow(HWND window)
     return ownWindowAlive(window) || fake().existingWindows.count(reinterpret_cast<uintptr_t>(window)) != 0;
 }
 
-// A dialog's control has the size the test gave it; any other window the
-// size of the preview's parent.
+// A dialog's control has the size the test gave it, a window made here the
+// size it was made or moved to; any other window the size of the preview's
+// parent.
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
     auto control = fakeDialogs().clientRects.find(fakeHandleValue(window));
     if (control == fakeDialogs().clientRects.end() && !IsWindow(window))
         return FALSE;
     *rect = control != fakeDialogs().clientRects.end() ? control->second : fake().parentClient;
+    for (const FakeCreatedWindow& made : fake().created) {
+        if (made.handle == window)
+            *rect = RECT{0, 0, made.place.right, made.place.bottom};
+    }
     return TRUE;
+}
+
+// Records the move and sends WM_SIZE, as the system does.
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
+{
+    fake().record("MoveWindow", window, 0, static_cast<WPARAM>(width), height);
+    for (FakeCreatedWindow& made : fake().created) {
+        if (made.handle == window)
+            made.place = RECT{x, y, width, height};
+    }
+    if (ownWindowAlive(window))
+        fake().procs[window](window, WM_SIZE, 0, static_cast<LPARAM>(MAKELPARAM(width, height)));
+    return ownWindowAlive(window);
 }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -346,10 +346,29 @@ TEST_F(HostTest, PowerStatusChangeEndsOnlyWhenTheAcStateChanges)
 }
 
 // Guards the preview's help: handed to the dialog that shows it, with the
-// parent as wParam.
-TEST_F(HostTest, PreviewPassesHelpToItsParent)
+// parent as wParam. And its size: at each frame it takes its parent's
+// client size when that changed (once it kept its first size, and the
+// grown strip stayed one colour); the full-screen window never moves.
+TEST_F(HostTest, PreviewPassesHelpToItsParentAndFillsIt)
 {
+    createSaver();
+    saverWindowProc(window_, WM_TIMER, 0, 0);
+    EXPECT_EQ(fake().count("MoveWindow"), 0u);
+    reset();
     createSaver(true);
+    const struct { RECT parent; size_t moves; } frames[] = {
+        {{0, 0, 64, 48}, 0}, {{0, 0, 500, 400}, 1}, {{0, 0, 500, 400}, 1}, {{0, 0, 500, 90}, 2}};
+    for (const auto& frame : frames) {
+        fake().parentClient = frame.parent;
+        saverWindowProc(window_, WM_TIMER, 0, 0);
+        ASSERT_EQ(fake().count("MoveWindow"), frame.moves);
+        if (frame.moves == 0)
+            continue;
+        const FakeCall move = fake().callsOf("MoveWindow").back();
+        EXPECT_EQ(std::make_tuple(move.window, move.wParam, move.lParam),
+                  std::make_tuple(window_, WPARAM(frame.parent.right), LPARAM(frame.parent.bottom)));
+    }
+    fake().calls.clear();
     EXPECT_EQ(saverWindowProc(window_, WM_HELP, 0, 0x55), 1);
     EXPECT_EQ(saverWindowProc(window_, WM_CONTEXTMENU, 0, 0x66), 1);
     const auto posts = fake().callsOf("PostMessageW");

@@ -127,3 +127,8 @@ BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
     return FALSE;
 }
 
+
+BOOL MoveWindow(HWND, int, int, int, int, BOOL)
+{
+    return FALSE;
+}
