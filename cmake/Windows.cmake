@@ -6,7 +6,7 @@ enable_language(RC)
 # picture for the shards.
 target_sources(gyrelle_core PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/fault_guard.cpp
     ${PROJECT_SOURCE_DIR}/platform/win32/desktop_picture.cpp)
-target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32)
+target_link_libraries(gyrelle_core PUBLIC opengl32 glu32 comctl32 gdi32 user32 advapi32 uuid)
 target_compile_definitions(gyrelle_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
 # For the version resource in resources/gyrelle.rc.
 target_compile_definitions(gyrelle_core PUBLIC GYRELLE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
@@ -21,6 +21,13 @@ target_link_options(gyrelle_scr PRIVATE -static -static-libgcc -static-libstdc++
 set_source_files_properties(resources/gyrelle.rc PROPERTIES OBJECT_DEPENDS
     "${PROJECT_SOURCE_DIR}/resources/gyrelle.ico;${PROJECT_SOURCE_DIR}/resources/logo.bmp;${PROJECT_SOURCE_DIR}/resources/gyrelle.manifest")
 include(cmake/WindowsInstaller.cmake)
+
+# One repaint of the colour picker's field on the real GDI; run by hand
+# under Wine (bench/README.md).
+add_executable(gyrelle_field_repaint_bench bench/windows/field_repaint.cpp)
+target_link_libraries(gyrelle_field_repaint_bench PRIVATE gyrelle_core)
+target_link_options(gyrelle_field_repaint_bench PRIVATE -static -static-libgcc -static-libstdc++)
+set_target_properties(gyrelle_field_repaint_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

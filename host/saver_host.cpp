@@ -4,6 +4,7 @@
 #include "settings/settings_dialog.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -154,9 +155,29 @@ BYTE readAcLineStatus()
     return GetSystemPowerStatus(&status) ? status.ACLineStatus : 255;
 }
 
+// Windows' power manager turns the display off by its own idle timer and
+// tells only the windows registered for the display's state, never with
+// SC_MONITORPOWER. Off (0) ends the saver as SC_MONITORPOWER does; on (1),
+// which also comes at once when the window registers, and dimmed (2) do not.
+bool displayTurnedOff(LPARAM setting)
+{
+    const auto* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
+    if (change == nullptr || change->DataLength < sizeof(DWORD) ||
+        std::memcmp(&change->PowerSetting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) != 0)
+        return false;
+    DWORD state = 1;
+    std::memcpy(&state, change->Data, sizeof state);
+    return state == 0;
+}
+
 void handlePowerBroadcast(HWND window, WPARAM event, LPARAM flags)
 {
     switch (event) {
+    case PBT_POWERSETTINGCHANGE:
+        // Only the settings the window registered for arrive here.
+        if (displayTurnedOff(flags))
+            postClose(window);
+        return;
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMESTANDBY:
@@ -179,6 +200,19 @@ void handlePowerBroadcast(HWND window, WPARAM event, LPARAM flags)
         postClose(window);
         return;
     }
+}
+
+// Windows tells a child nothing when its parent's size changes, so a
+// preview compares the two at each frame and follows; the scene sets its
+// viewport from the WM_SIZE that the move sends.
+void fillParent(HWND window)
+{
+    RECT parent{0, 0, 0, 0};
+    RECT own{0, 0, 0, 0};
+    if (!GetClientRect(GetParent(window), &parent) || !GetClientRect(window, &own))
+        return;
+    if (parent.right != own.right || parent.bottom != own.bottom)
+        MoveWindow(window, 0, 0, parent.right, parent.bottom, TRUE);
 }
 
 // The end-on-input rules. Returns true when the message is finished here
@@ -422,13 +456,20 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                 host.savedInputContext = host.associateContext(window, nullptr);
         }
         GetCursorPos(&host.referenceCursor);
-        if (!host.isPreview)
+        if (!host.isPreview) {
             hideCursor();
+            host.displayStateNotification =
+                RegisterPowerSettingNotification(window, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+        }
         break;
     }
     case WM_DESTROY:
         if (host.inputMethodModule != nullptr && host.associateContext != nullptr && host.savedInputContext != nullptr)
             host.associateContext(window, host.savedInputContext);
+        if (host.displayStateNotification != nullptr) {
+            UnregisterPowerSettingNotification(host.displayStateNotification);
+            host.displayStateNotification = nullptr;
+        }
         PostQuitMessage(0);
         break;
     case WM_SETTEXT:
@@ -477,6 +518,8 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (host.closeApproved)
             return 0;
+        if (host.isPreview)
+            fillParent(window);
         Sleep(0);
         break;
     default:

@@ -40,6 +40,8 @@ struct HostState {
     HMODULE inputMethodModule = nullptr;
     HIMC(WINAPI* associateContext)(HWND, HIMC) = nullptr;
     HIMC savedInputContext = nullptr;
+    // The full-screen window's registration for the display's state.
+    HPOWERNOTIFY displayStateNotification = nullptr;
 };
 
 HostState& hostState();

@@ -173,6 +173,11 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         renderFrame();
         break;
+    case WM_SIZE:
+        // A preview that follows its parent's new size draws all of it.
+        if (scene.renderingContext != nullptr)
+            glViewport(0, 0, LOWORD(lParam), HIWORD(lParam));
+        break;
     case WM_CLOSE:
     case WM_DESTROY:
         releaseScene(window);

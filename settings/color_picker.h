@@ -18,3 +18,7 @@ extern double pickerValue;
 // replaced by the picked colour, unrounded, and the result is true. Closed
 // with the close box, or not opened at all: false, the three untouched.
 bool pickColor(double* red, double* green, double* blue, HWND owner);
+
+// Paints the saturation-value field of the picker's current state into the
+// control, as every paint of the picker does (and benchmarks time).
+void paintPickerField(HWND field);

@@ -13,6 +13,7 @@
 #define SS_RIGHT 0x00000002L
 #define SS_OWNERDRAW 0x0000000DL
 #define SS_BITMAP 0x0000000EL
+#define SS_REALSIZECONTROL 0x00000040L
 #define SS_TYPEMASK 0x0000001FL
 #define SS_NOTIFY 0x00000100L
 #define SS_SUNKEN 0x00001000L
@@ -107,6 +108,37 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 // ---- GDI for owner-drawn controls (gdi.cpp) ----------------------------------
 HBRUSH CreateSolidBrush(COLORREF colour);
 BOOL DeleteObject(HGDIOBJ object);
-COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour);
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // negative: rows from the top down
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+#define BI_RGB 0L
+#define DIB_RGB_COLORS 0
+#define SRCCOPY 0x00CC0020
+// Copies a picture onto the control's pixels. Only what the program uses:
+// 32-bit BI_RGB pixels (blue in the low byte), copied at their own size
+// with SRCCOPY; anything else copies nothing and returns 0. Returns the
+// number of rows copied.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL PtInRect(const RECT* rect, POINT point);

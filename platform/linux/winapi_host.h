@@ -113,6 +113,32 @@ typedef SYSTEM_POWER_STATUS* LPSYSTEM_POWER_STATUS;
 // when none is, 255 when the machine reports no mains supply at all.
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status);
 
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+typedef const GUID* LPCGUID;
+struct PlatformPowerNotification;
+typedef PlatformPowerNotification* HPOWERNOTIFY;
+// What WM_POWERBROADCAST with PBT_POWERSETTINGCHANGE points to: the
+// setting, then DataLength bytes of its new value.
+struct POWERBROADCAST_SETTING {
+    GUID PowerSetting;
+    DWORD DataLength;
+    BYTE Data[1];
+};
+#define PBT_POWERSETTINGCHANGE 0x8013
+#define DEVICE_NOTIFY_WINDOW_HANDLE 0x00000000
+// The display's state as a DWORD: 0 off, 1 on, 2 dimmed.
+extern const GUID GUID_CONSOLE_DISPLAY_STATE;
+// A registration of the window for a power setting; null for a window the
+// layer does not know. The display's state already reaches top-level
+// windows as SC_MONITORPOWER (monitor_power.cpp), so nothing more is sent.
+HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags);
+BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification);
+
 // ---- Window classes, windows and the cursor (window/x11_*.cpp) ---------------
 struct WNDCLASSW {
     UINT style;
@@ -155,6 +181,10 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title);
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 HWND GetParent(HWND window);
+// HACK: the layer's previews already follow their X parent's size (the
+// parent's ConfigureNotify, x11_window.cpp), and nothing else is moved, so
+// this changes nothing and returns FALSE.
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 int GetSystemMetrics(int index);
 int GetClipBox(HDC dc, LPRECT rect);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);

@@ -149,14 +149,26 @@ BOOL DeleteObject(HGDIOBJ object)
     return TRUE;
 }
 
-// Pixels outside the control's client area are dropped, as a clipped
-// context drops them.
-COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour)
+// Takes only a top-down 32-bit picture copied over the whole client area
+// at its own size; each copy is counted.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD rop)
 {
     const RECT client = d().clientRects[fakeHandleValue(dc)];
-    if (x < 0 || y < 0 || x >= client.right || y >= client.bottom)
-        return static_cast<COLORREF>(-1);
-    return d().pixels[fakeHandleValue(dc)][{x, y}] = colour;
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    if (x != 0 || y != 0 || sourceX != 0 || sourceY != 0 || width != client.right || height != client.bottom ||
+        sourceWidth != width || sourceHeight != height || header.biWidth != width || header.biHeight != -height ||
+        header.biBitCount != 32 || header.biCompression != BI_RGB || rop != SRCCOPY)
+        throw std::logic_error("StretchDIBits other than one top-down copy over the client area");
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const DWORD pixel = pixels[row * width + column];
+            d().pixels[fakeHandleValue(dc)][{column, row}] = RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+        }
+    }
+    ++d().copies[fakeHandleValue(dc)];
+    return height;
 }
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush)

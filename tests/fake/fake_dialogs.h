@@ -30,12 +30,14 @@ struct FakeDialogs {
     std::map<int, std::function<void(HWND)>> drivers;
 
     // By control handle: text, the last SetScrollInfo (its position moved
-    // by SetScrollPos), pixels by (x, y), FillRect colours in order, the
-    // client size and the rectangle on the screen.
+    // by SetScrollPos), pixels by (x, y) and the pictures copied in,
+    // FillRect colours in order, the client size and the rectangle on the
+    // screen.
     std::map<uintptr_t, std::string> itemText;
     std::map<uintptr_t, SCROLLINFO> scrollBars;
     std::map<uintptr_t, int> scrollShown;  // the position last set with redraw
     std::map<uintptr_t, std::map<std::pair<int, int>, COLORREF>> pixels;
+    std::map<uintptr_t, int> copies;
     std::map<uintptr_t, std::vector<COLORREF>> fills;
     std::map<uintptr_t, RECT> clientRects;
     std::map<uintptr_t, RECT> windowRects;
@@ -60,7 +62,7 @@ void fakeTypeInto(HWND dialog, int id, const std::string& text);
 // The dialog opened most recently, and what became of a dialog.
 HWND fakeLastDialog();
 const FakeDialog& fakeDialogState(HWND dialog);
-// What SetPixel left at (x, y) of a control, or kUnset.
+// What StretchDIBits left at (x, y) of a control, or kUnset.
 COLORREF fakePixel(HWND control, int x, int y);
 
 inline uintptr_t fakeHandleValue(const void* handle)

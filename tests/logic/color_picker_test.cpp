@@ -53,7 +53,8 @@ protected:
 // numbers, read back from the picker's hue, saturation and value (their
 // conversion is the colour model's test); the field, the bar with its
 // marks and the sample are painted in full through each control's own
-// context, all given back, the sample's brush deleted. Pure red: hue 0,
+// context (field and bar each in one copy of a picture), all given back,
+// the sample's brush deleted. Pure red: hue 0,
 // saturation 1, value 1, so the field's marker centre lies at (12, 0),
 // just right of the 12 x 10 field.
 TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
@@ -81,6 +82,7 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
             EXPECT_EQ(fakePixel(p.control, p.x, p.y), p.colour) << p.x << "," << p.y;
         EXPECT_NE(fakePixel(field, 11, 9), FakeDialogs::kUnset);
         EXPECT_NE(fakePixel(bar, 5, 9), FakeDialogs::kUnset);
+        EXPECT_EQ(fakeDialogs().copies[fakeHandleValue(field)] + fakeDialogs().copies[fakeHandleValue(bar)], 2);
         EXPECT_EQ(fakeDialogs().fills[fakeHandleValue(GetDlgItem(picker, kSample))], std::vector<COLORREF>{0x0000FF});
         EXPECT_EQ(fakeDialogs().openContexts, 0);
         EXPECT_TRUE(fakeDialogs().liveBrushes.empty());

@@ -2,9 +2,10 @@
 # Gyrelle.scr under Wine on a red desktop: the shards fly red (Wine's
 # OpenGL front buffer of a new window reads black, so the saver must take
 # the desktop from the screen), a second /s exits 0 at once, a key ends the
-# first with 0. Then the Windows side of the command line's exit status
-# (the whole grammar is in the logic tests): a bad switch, a preview of no
-# window and /a off the legacy platform end with -1 (status 255).
+# first with 0. A preview follows its parent's new size and ends with 0
+# when the parent goes. Then the Windows side of the command line's exit
+# status (the whole grammar is in the logic tests): a bad switch, a preview
+# of no window and /a off the legacy platform end with -1 (status 255).
 . "$(dirname "$0")/common.bash"
 start_xvfb
 show_red_desktop
@@ -19,6 +20,26 @@ xdotool windowfocus "$id" 2>/dev/null
 xdotool key a
 wait_status "$SAVER_PID"
 check "a key ends with 0" 0 "$STATUS"
+
+# The preview's size as its parent reads it (Wine shows no OpenGL drawn in
+# a child of another process's window, so no pixel of it can be seen).
+child_size_is() {  # WIDTHxHEIGHT
+    [ "$(grep '^child' "$WORK/parent.out" | tail -n1 | tr -d '\r')" = "child $1" ]
+}
+PARENT_CLOSE=$WORK/close-parent
+timeout 600 "$WINE_RUN" "$PARENT_WINDOW" "$(winepath -w "$PARENT_CLOSE" 2>/dev/null)" >"$WORK/parent.out" 2>/dev/null &
+STARTED_PIDS+=("$!")
+wait_until "$CEILING" test -s "$WORK/parent.out" || { fail "no parent window"; finish; }
+parent_x=$(wait_for_title "Gyrelle preview parent") || { fail "parent window not shown"; finish; }
+start_scr /p "$(head -n1 "$WORK/parent.out" | tr -d '\r')"
+wait_until "$CEILING" child_size_is 300x200 && echo "ok: the preview fills its parent" || fail "no 300x200 preview"
+# Once it kept its first size, and the new strip stayed one colour.
+xdotool windowsize "$parent_x" 500 400
+wait_until "$CEILING" child_size_is 500x400 && echo "ok: the preview follows its grown parent" ||
+    fail "the preview did not follow: $(grep '^child' "$WORK/parent.out" | tail -n1)"
+touch "$PARENT_CLOSE"
+wait_status "$SAVER_PID"
+check "the parent's end ends the preview with 0" 0 "$STATUS"
 
 for tail in "/x" "/p 123456" "/a 1234"; do
     # shellcheck disable=SC2086

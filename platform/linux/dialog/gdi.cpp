@@ -14,12 +14,27 @@ BOOL DeleteObject(HGDIOBJ object)
     return TRUE;
 }
 
-COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour)
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop)
 {
-    if (dc == nullptr)
-        return static_cast<COLORREF>(-1);
-    dc->setPixel(x, y, colour);
-    return colour;
+    if (dc == nullptr || bits == nullptr || info == nullptr || usage != DIB_RGB_COLORS || rop != SRCCOPY ||
+        info->bmiHeader.biBitCount != 32 || info->bmiHeader.biCompression != BI_RGB || width != sourceWidth ||
+        height != sourceHeight || width <= 0 || height <= 0)
+        return 0;
+    const LONG pictureWidth = info->bmiHeader.biWidth;
+    const LONG pictureHeight = info->bmiHeader.biHeight < 0 ? -info->bmiHeader.biHeight : info->bmiHeader.biHeight;
+    if (sourceX < 0 || sourceY < 0 || sourceX + width > pictureWidth || sourceY + height > pictureHeight)
+        return 0;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int row = 0; row < height; ++row) {
+        // A picture of positive height keeps its rows from the bottom up.
+        const LONG pictureRow = info->bmiHeader.biHeight < 0 ? sourceY + row : pictureHeight - 1 - (sourceY + row);
+        for (int column = 0; column < width; ++column) {
+            const DWORD pixel = pixels[pictureRow * pictureWidth + sourceX + column];
+            dc->setPixel(x + column, y + row, RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
+        }
+    }
+    return height;
 }
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush)

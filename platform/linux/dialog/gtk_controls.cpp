@@ -66,10 +66,17 @@ gboolean drawBitmap(GtkWidget*, cairo_t* cr, gpointer data)
     auto* control = static_cast<ControlWindow*>(data);
     if (control->edge > 0)
         drawEdge(cr, control->outerWidth, control->outerHeight);
-    if (control->picture != nullptr) {
-        gdk_cairo_set_source_pixbuf(cr, control->picture, control->edge, control->edge);
-        cairo_paint(cr);
+    if (control->picture == nullptr)
+        return TRUE;
+    cairo_translate(cr, control->edge, control->edge);
+    if (control->item->style & SS_REALSIZECONTROL) {
+        // Stretched to the control, which grows with the dialog's font.
+        cairo_scale(cr, static_cast<double>(control->outerWidth - 2 * control->edge) / gdk_pixbuf_get_width(control->picture),
+                    static_cast<double>(control->outerHeight - 2 * control->edge) /
+                        gdk_pixbuf_get_height(control->picture));
     }
+    gdk_cairo_set_source_pixbuf(cr, control->picture, 0, 0);
+    cairo_paint(cr);
     return TRUE;
 }
 
@@ -348,15 +355,25 @@ void makeStatic(ControlWindow* control, const char* text)
         control->widget = drawingArea(control, G_CALLBACK(drawOwnerStatic));
         break;
     case SS_BITMAP:
-        // As on Windows, the control takes the picture's own size.
+        // As on Windows, the control takes the picture's own size, unless
+        // SS_REALSIZECONTROL keeps the template's and stretches the picture.
         control->kind = ControlKind::Bitmap;
         control->widget = drawingArea(control, G_CALLBACK(drawBitmap));
         control->picture = loadBitmap(control->item->textResource);
         if (control->item->style & SS_SUNKEN)
             control->edge = 1;
-        if (control->picture != nullptr) {
+        if (control->picture == nullptr)
+            break;
+        if ((control->item->style & SS_REALSIZECONTROL) == 0) {
             control->outerWidth = gdk_pixbuf_get_width(control->picture) + 2 * control->edge;
             control->outerHeight = gdk_pixbuf_get_height(control->picture) + 2 * control->edge;
+        } else {
+            // The template's height, and the width that keeps the picture's
+            // shape: GTK's fonts are wider for their height than Windows'.
+            const double scale = static_cast<double>(control->outerHeight - 2 * control->edge) /
+                                 gdk_pixbuf_get_height(control->picture);
+            control->outerWidth =
+                static_cast<LONG>(std::lround(scale * gdk_pixbuf_get_width(control->picture))) + 2 * control->edge;
         }
         break;
     default:

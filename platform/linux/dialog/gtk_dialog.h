@@ -19,7 +19,7 @@ struct DialogWindow;
 struct ControlWindow;
 
 // Pixels of an owner-drawn control: a cairo image surface that the
-// control's "draw" handler shows, written by SetPixel and FillRect.
+// control's "draw" handler shows, written by StretchDIBits and FillRect.
 struct ControlDeviceContext : PlatformDeviceContext {
     explicit ControlDeviceContext(ControlWindow* control);
     void setPixel(int x, int y, COLORREF colour) override;

@@ -83,3 +83,20 @@ void watchMonitorPower()
     monitor.started = true;
     platformAddEventSource(&monitor);
 }
+
+// Windows' value of the setting, so the host compares the same bytes on
+// both platforms.
+const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+// The display's state already arrives as SC_MONITORPOWER above; the
+// registration is only a token, the window's own handle.
+HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID, DWORD)
+{
+    HWND window = static_cast<HWND>(recipient);
+    return platformOwnWindow(window) != nullptr ? reinterpret_cast<HPOWERNOTIFY>(window) : nullptr;
+}
+
+BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)
+{
+    return notification != nullptr ? TRUE : FALSE;
+}
