@@ -121,6 +121,24 @@ install_gyrelle() {  # PREFIX
 # Gives a saver that wrongly ends on some input the time to do so.
 settle() { sleep 1; }
 
+# Gyrelle installed under WORK/prefix and a fresh HOME for XScreenSaver,
+# which runs no display mode as root: as root (CI) its programs run as
+# nobody (AS_USER, as_user), and what they read lies in WORK.
+xscreensaver_account() {
+    chmod 755 "$WORK"
+    install_gyrelle "$WORK/prefix"
+    cp "$(dirname "${BASH_SOURCE[0]}")/../lsan.supp" "$WORK/"
+    export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
+    export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
+    mkdir -p "$HOME"
+    AS_USER=()
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R nobody:nogroup "$HOME"
+        AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
+}
+as_user() { "${AS_USER[@]}" "$@"; }
+
 # The share of the middle of the screen (where the shards fly into the
 # depth), 0 to 1, that shows the desktop's pure red at any brightness (the
 # shards darken with depth): red at least 32, green and blue at most 16.

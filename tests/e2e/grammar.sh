@@ -31,10 +31,6 @@ refusal_table <<'EOF'
 -window-id 0x7fffffff|255|no window 0x7fffffff to draw into
 --record x.png --frames 1 --root|2|option '--root' does not go with the recorder
 EOF
-for spelling in -h -help --help "-?" -v --version; do
-    timeout "$CEILING" "$GYRELLE" "$spelling" | grep -q "Gyrelle Screen Saver\\|^Usage: gyrelle"
-    check "'$spelling' answers with 0" "0 0" "${PIPESTATUS[*]}"
-done
 
 dialog_shown() {  # the program under timeout(1) has a visible window
     local program

@@ -13,20 +13,9 @@
 # XScreenSaver prefers its own folder to PATH: never while the MATE test puts a Gyrelle there.
 exec 9>/tmp/gyrelle-hack-dir.lock; flock -s 9
 start_xvfb -ac   # the other account may use this private server
-chmod 755 "$WORK"
-install_gyrelle "$WORK/prefix"
+xscreensaver_account
 PROGRAM="$WORK/prefix/libexec/xscreensaver/gyrelle"
-# The other account may not reach the checkout: what it reads lies in WORK.
-cp "$(dirname "$0")/../lsan.supp" "$WORK/"
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" PATH="$WORK/prefix/bin:$PATH"
-export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
-mkdir -p "$HOME"
-AS_USER=()
-if [ "$(id -u)" -eq 0 ]; then
-    chown -R nobody:nogroup "$HOME"
-    AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
-as_user() { "${AS_USER[@]}" "$@"; }
+export PATH="$WORK/prefix/bin:$PATH"
 gyrelle_pid() {  # PATTERN: the newest Gyrelle of this install whose arguments match
     local pid
     for pid in $(pgrep -f -- "gyrelle $1"); do

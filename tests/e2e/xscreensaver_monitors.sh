@@ -18,14 +18,8 @@ cmp -s "$WORK/a.png" "$WORK/b.png" && fail "two Gyrelles started together drew t
 XVFB_SCREEN=2048x768x24 start_xvfb -ac
 xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null &&
     xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null || { fail "no second monitor"; finish; }
-chmod 755 "$WORK"
-cmake --install "$(dirname "$GYRELLE")" --prefix "$WORK/prefix" >"$WORK/install.log" 2>&1 \
-    || { fail "cmake --install: $(tail -n3 "$WORK/install.log")"; finish; }
-PROGRAM="$WORK/prefix/bin/gyrelle"
-cp "$(dirname "$0")/../lsan.supp" "$WORK/"
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
-export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
-mkdir -p "$HOME"
+xscreensaver_account
+PROGRAM="$WORK/prefix/libexec/xscreensaver/gyrelle"
 cat >"$HOME/.xscreensaver" <<END
 mode: one
 selected: 0
@@ -34,12 +28,7 @@ splash: False
 fade: False
 programs: GL: $PROGRAM --root \n\\
 END
-AS_USER=()
-if [ "$(id -u)" -eq 0 ]; then
-    chown -R nobody:nogroup "$HOME"
-    AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
-as_user() { "${AS_USER[@]}" "$@"; }
+chown nobody:nogroup "$HOME/.xscreensaver" 2>/dev/null
 
 # Quarters, left to right and top to bottom on the whole screen (4 x 2).
 COLOURS=(red lime magenta cyan blue yellow yellow blue)
