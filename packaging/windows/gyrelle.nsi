@@ -6,6 +6,21 @@
 ; list finds it by its file type; the uninstaller sits in Program Files and
 ; is registered in Add/Remove Programs. The .scr is a 64-bit program, so the
 ; installer is one too: it sees the real system folder and registry.
+;
+; The installer runs elevated, and the elevated account need not be the
+; user's: a standard user types an administrator's password, or IT deploys
+; as SYSTEM. So it changes the machine only (the system folder, HKLM) and
+; writes nothing under HKEY_CURRENT_USER: choosing Gyrelle as the screen
+; saver is left to the user, in the Screen Saver Settings or with "Install"
+; on the .scr's context menu, which run as the user.
+;
+; A Gyrelle that runs (a saver, the Settings' preview, on any desktop)
+; cannot be overwritten, but Windows lets a running program be renamed: the
+; old file is moved aside and deleted at the next restart, and the new one
+; takes its place at once. Where even that fails, the new file takes the
+; name at the next restart. Either way the installer asks for a restart
+; (exit code 3010 when silent) and Add/Remove Programs names the version
+; that Gyrelle.scr is or will be after it.
 
 !ifndef VERSION | SCR | ICON | OUTFILE
 !error "VERSION, SCR, ICON and OUTFILE must be defined on the makensis command line"
@@ -41,12 +56,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright Orvanti"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_COMPONENTSPAGE_NODESC
-!define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver Settings"
-!define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
+!define MUI_FINISHPAGE_TEXT "Gyrelle is installed for every user of this computer.$\r$\n$\r$\nTo make it your screen saver, choose Gyrelle in the Screen Saver Settings, or right-click Gyrelle.scr in the system folder and choose Install."
 
-!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -54,9 +65,33 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright Orvanti"
 !insertmacro MUI_LANGUAGE "English"
 
 Section "Gyrelle screen saver" SectionSaver
-    SectionIn RO
     SetOutPath "$SYSDIR"
-    File "/oname=Gyrelle.scr" "${SCR}"
+    ClearErrors
+    Delete "$SYSDIR\Gyrelle.scr"
+    ${If} ${Errors}
+        ; Running: moved aside under a fresh name, deleted at the restart.
+        GetTempFileName $0 "$SYSDIR"
+        Delete $0
+        ClearErrors
+        Rename "$SYSDIR\Gyrelle.scr" $0
+        ${If} ${Errors}
+            StrCpy $1 "$SYSDIR\Gyrelle.scr.new"
+        ${Else}
+            Delete /REBOOTOK $0
+            StrCpy $1 "$SYSDIR\Gyrelle.scr"
+        ${EndIf}
+    ${Else}
+        StrCpy $1 "$SYSDIR\Gyrelle.scr"
+    ${EndIf}
+    ClearErrors
+    File "/oname=$1" "${SCR}"
+    ${If} ${Errors}
+        ; Nothing else changes: Add/Remove Programs keeps the old version.
+        Abort "Gyrelle.scr could not be written to $SYSDIR."
+    ${EndIf}
+    ${If} $1 != "$SYSDIR\Gyrelle.scr"
+        Rename /REBOOTOK $1 "$SYSDIR\Gyrelle.scr"
+    ${EndIf}
 
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -73,39 +108,45 @@ Section "Gyrelle screen saver" SectionSaver
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; What the Screen Saver Settings' own "Apply" does: the saver's path for
-; the current user, and the saver switched on.
-Section "Make Gyrelle the current screen saver" SectionCurrent
-    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\Gyrelle.scr"
-    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
-    ; SPI_SETSCREENSAVEACTIVE, on, SPIF_SENDCHANGE: tell running programs.
-    System::Call "user32::SystemParametersInfoW(i 17, i 1, p 0, i 2)"
-SectionEnd
-
-Function OpenScreenSaverSettings
-    ; The same as "Install" on the .scr's context menu.
-    ExecShell "" "rundll32.exe" 'desk.cpl,InstallScreenSaver "$SYSDIR\Gyrelle.scr"'
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel 3010  ; ERROR_SUCCESS_REBOOT_REQUIRED, for deployment tools
+    ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
-    ; Stop naming a saver that is no longer there. The Screen Saver Settings
-    ; may have stored the short form of the path.
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ; Stop naming a saver that is no longer there, in every profile loaded
+    ; now: the logged-on users', whoever the elevated account is. The
+    ; Screen Saver Settings may have stored the short form of the path.
     GetFullPathName /SHORT $1 "$SYSDIR\Gyrelle.scr"
-    ${If} $0 == "$SYSDIR\Gyrelle.scr"
-    ${OrIf} $0 == $1
-        DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-    ${EndIf}
+    StrCpy $2 0
+    ${Do}
+        EnumRegKey $3 HKU "" $2
+        ${IfThen} $3 == "" ${|} ${ExitDo} ${|}
+        IntOp $2 $2 + 1
+        ReadRegStr $0 HKU "$3\${DESKTOP_KEY}" "SCRNSAVE.EXE"
+        ${If} $0 == "$SYSDIR\Gyrelle.scr"
+        ${OrIf} $0 == $1
+            DeleteRegValue HKU "$3\${DESKTOP_KEY}" "SCRNSAVE.EXE"
+        ${EndIf}
+        ; The settings are saved per user.
+        DeleteRegKey HKU "$3\${SETTINGS_KEY}"
+        DeleteRegKey /ifempty HKU "$3\Software\Orvanti"
+    ${Loop}
 
-    Delete "$SYSDIR\Gyrelle.scr"
+    ; A running Gyrelle is deleted at the next restart.
+    Delete /REBOOTOK "$SYSDIR\Gyrelle.scr"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
-    ; The settings are saved per user; an administrator or an earlier
-    ; version may have left them for the whole machine too. Other users'
-    ; keys are out of reach here.
-    DeleteRegKey HKCU "${SETTINGS_KEY}"
-    DeleteRegKey /ifempty HKCU "Software\Orvanti"
+    ; An administrator or an earlier version may have left settings for the
+    ; whole machine.
     DeleteRegKey HKLM "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKLM "Software\Orvanti"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
+
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel 3010
+    ${EndIf}
+FunctionEnd

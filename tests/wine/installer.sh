@@ -1,15 +1,20 @@
 #!/bin/bash
 # The NSIS installer built beside Gyrelle.scr, run silently under Wine in a
-# prefix of its own: it puts the .scr into the system folder, registers
-# itself in Add/Remove Programs and makes Gyrelle the current saver; its
-# uninstaller takes all of that away again, the saver's settings included.
+# prefix of its own: it puts the .scr into the system folder and registers
+# itself in Add/Remove Programs, and writes nothing under HKEY_CURRENT_USER
+# (it runs elevated, maybe as another account than the user's). A newer
+# build installed while Gyrelle runs puts its file in place, or schedules
+# it for the restart, and Add/Remove Programs names the new version. The
+# uninstaller takes it all away again, the saver's choice and settings in
+# the logged-on user's profile included.
 . "$(dirname "$0")/common.bash"
 INSTALLER="$(dirname "$SCR")/Gyrelle-$VERSION-setup.exe"
+SOURCES="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -f "$INSTALLER" ] || { fail "no installer at $INSTALLER (target gyrelle_installer)"; finish; }
 
 export WINEPREFIX=$WORK/prefix
 trap 'wineserver -k 2>/dev/null; cleanup' EXIT
-unset DISPLAY  # a silent install shows nothing
+start_xvfb  # for the running saver; a silent install shows nothing
 
 # Runs a Windows program and waits until every process of the prefix has
 # ended (an uninstaller hands over to a copy of itself); its status in $?.
@@ -23,27 +28,75 @@ query() {  # KEY [VALUE]: prints the data, nothing when absent
     timeout 600 "$WINE_RUN" reg query "$1" ${2:+/v "$2"} 2>/dev/null | tr -d '\r' |
         sed -n 's/^    [^ ].*    REG_[A-Z_]*    //p'
 }
+# The current user's registry as text, without Wine's own bookkeeping of
+# the programs it ran.
+user_registry() {
+    rm -f "$WINEPREFIX/drive_c/hkcu.reg"
+    timeout 600 "$WINE_RUN" reg export HKCU 'C:\hkcu.reg' >/dev/null 2>&1
+    timeout 600 wineserver -w
+    iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hkcu.reg" 2>/dev/null | tr -d '\r'
+}
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Gyrelle Screen Saver'
 SYSTEM_SCR="$WINEPREFIX/drive_c/windows/system32/Gyrelle.scr"
 INSTALL_DIR="$WINEPREFIX/drive_c/Program Files/Gyrelle Screen Saver"
 
+run wineboot --init
+user_registry >"$WORK/hkcu.before"
 run "$INSTALLER" /S
 check "installer exits 0" 0 "$?"
 cmp -s "$SCR" "$SYSTEM_SCR" && echo "ok: Gyrelle.scr in the system folder" || fail "Gyrelle.scr not in system32"
 [ -f "$INSTALL_DIR/Uninstall.exe" ] && echo "ok: uninstaller in Program Files" || fail "no uninstaller"
-check "the current saver" 'C:\windows\system32\Gyrelle.scr' "$(query 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)"
 check "listed in Add/Remove Programs" "Gyrelle Screen Saver" "$(query "$UNINSTALL_KEY" DisplayName)"
 check "listed version" "$VERSION" "$(query "$UNINSTALL_KEY" DisplayVersion)"
 check "uninstall command" '"C:\Program Files\Gyrelle Screen Saver\Uninstall.exe"' "$(query "$UNINSTALL_KEY" UninstallString)"
 
-# Settings the saver saved meanwhile go with it.
-timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
+# A newer build (another file: the same program with bytes appended)
+# installed while the installed saver runs.
+NEWER=9.9
+cp "$SCR" "$WORK/Gyrelle.scr" && printf 'newer build' >>"$WORK/Gyrelle.scr"
+makensis -V1 -DVERSION=$NEWER -DSCR="$WORK/Gyrelle.scr" -DICON="$SOURCES/resources/gyrelle.ico" \
+    -DOUTFILE="$WORK/newer-setup.exe" "$SOURCES/packaging/windows/gyrelle.nsi" >/dev/null || fail "no newer installer"
+SCR=$SYSTEM_SCR start_scr /s
+wait_for_title "Screen Saver" >/dev/null || fail "the installed saver did not start"
+# Not run(): waiting for every process of the prefix would wait for the saver.
+timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >/dev/null 2>&1
+status=$?
+# 3010 asks for a restart; Wine passes on its low 8 bits, 194.
+case $status in 0 | 194) echo "ok: newer installer exits $status" ;; *) fail "newer installer exits $status" ;; esac
+pending=$(query 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations)
+if cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR"; then
+    echo "ok: the newer Gyrelle.scr in place"
+    # The old file, running, was moved aside: it goes at the restart.
+    case $status:$pending in
+    0:* | 194:*'\system32\ns'*'.tmp\0'*) echo "ok: the old file deleted at the restart ($pending)" ;;
+    *) fail "exit $status, pending: '$pending'" ;;
+    esac
+else
+    case $status:$pending in
+    194:*'Gyrelle.scr.new\0'*'Gyrelle.scr'*) echo "ok: the newer Gyrelle.scr scheduled for the restart ($pending)" ;;
+    *) fail "the newer Gyrelle.scr neither in place nor scheduled (exit $status, pending '$pending')" ;;
+    esac
+fi
+running "$SAVER_PID" && echo "ok: the saver ran through the upgrade" || fail "the saver ended during the upgrade"
+check "listed version after the upgrade" "$NEWER" "$(query "$UNINSTALL_KEY" DisplayVersion)"
+xdotool key a
+wait_status "$SAVER_PID"
+user_registry >"$WORK/hkcu.after"
+diff "$WORK/hkcu.before" "$WORK/hkcu.after" >"$WORK/hkcu.diff" && echo "ok: nothing written under HKCU" ||
+    fail "written under HKCU: $(cat "$WORK/hkcu.diff")"
+
+# The logged-on user chose Gyrelle and saved settings meanwhile.
+timeout 600 "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Gyrelle.scr' /f >/dev/null 2>&1
+for root in HKCU HKLM; do
+    timeout 600 "$WINE_RUN" reg add "$root\\Software\\Orvanti\\Gyrelle Screen Saver" /v LightColor /d 5 /f >/dev/null 2>&1
+done
 run "$INSTALL_DIR/Uninstall.exe" /S
 check "uninstaller exits 0" 0 "$?"
 [ ! -e "$SYSTEM_SCR" ] && echo "ok: Gyrelle.scr removed" || fail "Gyrelle.scr left in system32"
 [ ! -e "$INSTALL_DIR" ] && echo "ok: install folder removed" || fail "left: $(ls "$INSTALL_DIR")"
-check "no longer the current saver" "" "$(query 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)"
+check "no longer the user's saver" "" "$(query 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)"
 check "uninstall entry removed" "" "$(query "$UNINSTALL_KEY")"
-check "settings removed" "" "$(query 'HKLM\Software\Orvanti')"
+check "user's settings removed" "" "$(query 'HKCU\Software\Orvanti')"
+check "machine's settings removed" "" "$(query 'HKLM\Software\Orvanti')"
 finish
