@@ -155,10 +155,9 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int 
                   int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD rop)
 {
     const RECT client = d().clientRects[fakeHandleValue(dc)];
-    const BITMAPINFOHEADER& header = info->bmiHeader;
-    if (x != 0 || y != 0 || sourceX != 0 || sourceY != 0 || width != client.right || height != client.bottom ||
-        sourceWidth != width || sourceHeight != height || header.biWidth != width || header.biHeight != -height ||
-        header.biBitCount != 32 || header.biCompression != BI_RGB || rop != SRCCOPY)
+    const BITMAPINFOHEADER& header = info->bmiHeader;  // 32-bit BI_RGB, as the picker makes it
+    if (x != 0 || y != 0 || sourceX != 0 || sourceY != 0 || sourceWidth != client.right || width != client.right ||
+        sourceHeight != client.bottom || height != client.bottom || header.biHeight != -height || rop != SRCCOPY)
         throw std::logic_error("StretchDIBits other than one top-down copy over the client area");
     const auto* pixels = static_cast<const DWORD*>(bits);
     for (int row = 0; row < height; ++row) {

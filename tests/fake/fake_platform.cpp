@@ -24,7 +24,6 @@ T handle(uintptr_t value) { return reinterpret_cast<T>(value); }
 enum : uintptr_t { ownModuleValue = 0x400000, passwordModuleValue = 0x410000, mprModuleValue = 0x420000 };
 enum : uintptr_t { immModuleValue = 0x430000, plantedModuleValue = 0x440000, desktopKeyValue = 0x500 };
 enum : uintptr_t { firstWindowValue = 0x10000, savedInputContextValue = 0x6100, autoPlayMessage = 0xC123 };
-enum : uintptr_t { powerNotificationValue = 0x7100 };
 DWORD fakeLastError = 0;
 
 bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
@@ -152,34 +151,18 @@ BOOL IsWindow(HWND window)
     return ownWindowAlive(window) || fake().existingWindows.count(reinterpret_cast<uintptr_t>(window)) != 0;
 }
 
-// A dialog's control has the size the test gave it, a window made here the
-// size it was made or moved to; any other window the size of the preview's
-// parent.
+// A dialog's control has the size the test gave it; any other window the
+// size of the preview's parent, so a preview never moves.
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
     auto control = fakeDialogs().clientRects.find(fakeHandleValue(window));
     if (control == fakeDialogs().clientRects.end() && !IsWindow(window))
         return FALSE;
     *rect = control != fakeDialogs().clientRects.end() ? control->second : fake().parentClient;
-    for (const FakeCreatedWindow& made : fake().created) {
-        if (made.handle == window)
-            *rect = RECT{0, 0, made.place.right, made.place.bottom};
-    }
     return TRUE;
 }
 
-// Records the move and sends WM_SIZE, as the system does.
-BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
-{
-    fake().record("MoveWindow", window, 0, static_cast<WPARAM>(width), height);
-    for (FakeCreatedWindow& made : fake().created) {
-        if (made.handle == window)
-            made.place = RECT{x, y, width, height};
-    }
-    if (ownWindowAlive(window))
-        fake().procs[window](window, WM_SIZE, 0, static_cast<LPARAM>(MAKELPARAM(width, height)));
-    return ownWindowAlive(window);
-}
+BOOL MoveWindow(HWND window, int, int, int, int, BOOL) { fake().record("MoveWindow", window); return TRUE; }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -490,7 +473,7 @@ HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting,
     const bool display = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
     fake().record("RegisterPowerSettingNotification", static_cast<HWND>(recipient), 0, flags, 0,
                   display ? L"display state" : L"other");
-    return handle<HPOWERNOTIFY>(powerNotificationValue);
+    return handle<HPOWERNOTIFY>(0x7100);
 }
 
 BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)

@@ -80,8 +80,6 @@ TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
         };
         for (const auto& p : pixels)
             EXPECT_EQ(fakePixel(p.control, p.x, p.y), p.colour) << p.x << "," << p.y;
-        EXPECT_NE(fakePixel(field, 11, 9), FakeDialogs::kUnset);
-        EXPECT_NE(fakePixel(bar, 5, 9), FakeDialogs::kUnset);
         EXPECT_EQ(fakeDialogs().copies[fakeHandleValue(field)] + fakeDialogs().copies[fakeHandleValue(bar)], 2);
         EXPECT_EQ(fakeDialogs().fills[fakeHandleValue(GetDlgItem(picker, kSample))], std::vector<COLORREF>{0x0000FF});
         EXPECT_EQ(fakeDialogs().openContexts, 0);

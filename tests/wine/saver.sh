@@ -26,8 +26,7 @@ check "a key ends with 0" 0 "$STATUS"
 child_size_is() {  # WIDTHxHEIGHT
     [ "$(grep '^child' "$WORK/parent.out" | tail -n1 | tr -d '\r')" = "child $1" ]
 }
-PARENT_CLOSE=$WORK/close-parent
-timeout 600 "$WINE_RUN" "$PARENT_WINDOW" "$(winepath -w "$PARENT_CLOSE" 2>/dev/null)" >"$WORK/parent.out" 2>/dev/null &
+timeout 600 "$WINE_RUN" "$PARENT_WINDOW" "$(winepath -w "$WORK/close-parent" 2>/dev/null)" >"$WORK/parent.out" 2>/dev/null &
 STARTED_PIDS+=("$!")
 wait_until "$CEILING" test -s "$WORK/parent.out" || { fail "no parent window"; finish; }
 parent_x=$(wait_for_title "Gyrelle preview parent") || { fail "parent window not shown"; finish; }
@@ -37,7 +36,7 @@ wait_until "$CEILING" child_size_is 300x200 && echo "ok: the preview fills its p
 xdotool windowsize "$parent_x" 500 400
 wait_until "$CEILING" child_size_is 500x400 && echo "ok: the preview follows its grown parent" ||
     fail "the preview did not follow: $(grep '^child' "$WORK/parent.out" | tail -n1)"
-touch "$PARENT_CLOSE"
+touch "$WORK/close-parent"
 wait_status "$SAVER_PID"
 check "the parent's end ends the preview with 0" 0 "$STATUS"
 

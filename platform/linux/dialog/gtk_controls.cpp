@@ -71,9 +71,9 @@ gboolean drawBitmap(GtkWidget*, cairo_t* cr, gpointer data)
     cairo_translate(cr, control->edge, control->edge);
     if (control->item->style & SS_REALSIZECONTROL) {
         // Stretched to the control, which grows with the dialog's font.
-        cairo_scale(cr, static_cast<double>(control->outerWidth - 2 * control->edge) / gdk_pixbuf_get_width(control->picture),
-                    static_cast<double>(control->outerHeight - 2 * control->edge) /
-                        gdk_pixbuf_get_height(control->picture));
+        const double width = control->outerWidth - 2 * control->edge;
+        const double height = control->outerHeight - 2 * control->edge;
+        cairo_scale(cr, width / gdk_pixbuf_get_width(control->picture), height / gdk_pixbuf_get_height(control->picture));
     }
     gdk_cairo_set_source_pixbuf(cr, control->picture, 0, 0);
     cairo_paint(cr);
