@@ -127,7 +127,6 @@ BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
     return FALSE;
 }
 
-
 BOOL MoveWindow(HWND, int, int, int, int, BOOL)
 {
     return FALSE;
