@@ -34,8 +34,7 @@ TEST(DialogTemplates, TablesFollowTheResourceScript)
                                           -1, -1, 1018, -1, -1, 1010, -1, 1019, 1020, 1021};
     EXPECT_EQ(ids(settings), settingsIds);
     EXPECT_EQ(settings->items[0].textResource, 118);
-    EXPECT_EQ(settings->items[0].style,
-              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL | SS_SUNKEN));
+    EXPECT_EQ(settings->items[0].style, DWORD(WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL | SS_SUNKEN));
     EXPECT_EQ(settings->items[7].style & BS_NOTIFY, static_cast<DWORD>(BS_NOTIFY));
     EXPECT_EQ(settings->items[7].exStyle, static_cast<DWORD>(WS_EX_STATICEDGE));
     EXPECT_EQ(settings->items[20].style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));

@@ -28,12 +28,13 @@ query() {  # KEY [VALUE]: prints the data, nothing when absent
     timeout 600 "$WINE_RUN" reg query "$1" ${2:+/v "$2"} 2>/dev/null | tr -d '\r' |
         sed -n 's/^    [^ ].*    REG_[A-Z_]*    //p'
 }
-# The current user's registry as text, without Wine's own bookkeeping of
-# the programs it ran.
+# The current user's registry as text, without the keys Wine's own console
+# and crash debugger make when they first run.
 user_registry() {
     timeout 600 "$WINE_RUN" reg export HKCU 'C:\hkcu.reg' /y >/dev/null 2>&1
     timeout 600 wineserver -w
-    iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hkcu.reg" 2>/dev/null | tr -d '\r'
+    iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hkcu.reg" 2>/dev/null | tr -d '\r' |
+        awk '/^\[/ { wine = /^\[HKEY_CURRENT_USER\\(Console|Software\\Wine)(\\|\])/ } !wine'
 }
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Gyrelle Screen Saver'
@@ -79,9 +80,8 @@ diff "$WORK/hkcu.before" "$WORK/hkcu.after" >"$WORK/hkcu.diff" && echo "ok: noth
 
 # The logged-on user chose Gyrelle and saved settings meanwhile.
 timeout 600 "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Gyrelle.scr' /f >/dev/null 2>&1
-for root in HKCU HKLM; do
-    timeout 600 "$WINE_RUN" reg add "$root\\Software\\Orvanti\\Gyrelle Screen Saver" /v LightColor /d 5 /f >/dev/null 2>&1
-done
+timeout 600 "$WINE_RUN" reg add 'HKCU\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
+timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
 run "$INSTALL_DIR/Uninstall.exe" /S
 check "uninstaller exits 0" 0 "$?"
 [ ! -e "$SYSTEM_SCR" ] && echo "ok: Gyrelle.scr removed" || fail "Gyrelle.scr left in system32"

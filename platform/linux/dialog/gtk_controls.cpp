@@ -73,7 +73,8 @@ gboolean drawBitmap(GtkWidget*, cairo_t* cr, gpointer data)
         // Stretched to the control, which grows with the dialog's font.
         const double width = control->outerWidth - 2 * control->edge;
         const double height = control->outerHeight - 2 * control->edge;
-        cairo_scale(cr, width / gdk_pixbuf_get_width(control->picture), height / gdk_pixbuf_get_height(control->picture));
+        cairo_scale(cr, width / gdk_pixbuf_get_width(control->picture),
+                    height / gdk_pixbuf_get_height(control->picture));
     }
     gdk_cairo_set_source_pixbuf(cr, control->picture, 0, 0);
     cairo_paint(cr);
