@@ -216,7 +216,7 @@ void fillParent(HWND window)
 }
 
 // The end-on-input rules. Returns true when the message is finished here
-// with *result; false sends it on to the tail.
+// with *result; false sends it on to answerAutoPlayOrSystemDefault.
 bool handleSaverInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     switch (message) {
