@@ -69,7 +69,6 @@ struct MonitorSource : PlatformPolledSource {
         last = now;
     }
     MonitorLevel last = MonitorLevel::on;
-    bool started = false;
 };
 
 MonitorSource monitor;
@@ -78,9 +77,6 @@ MonitorSource monitor;
 
 void watchMonitorPower()
 {
-    if (monitor.started)
-        return;
-    monitor.started = true;
     platformAddEventSource(&monitor);
 }
 

@@ -44,7 +44,6 @@ struct LogindSource : PlatformEventSource {
         }
     }
     sd_bus* bus = nullptr;
-    bool started = false;
 };
 
 LogindSource logind;
@@ -109,9 +108,6 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
 
 void watchPowerEvents()
 {
-    if (logind.started)
-        return;
-    logind.started = true;
     mains.poll();
     platformAddEventSource(&mains);
     sd_bus* bus = nullptr;

@@ -1,5 +1,6 @@
-// The system's announcements to top-level windows, started by the message
-// queue when it takes the first full-screen window (internal to the layer).
+// The system's announcements to top-level windows, started once by the
+// message queue when it takes the first full-screen window (internal to
+// the layer).
 #pragma once
 
 // Suspend and resume (systemd-logind, on the system bus), and a change of
