@@ -38,8 +38,8 @@ int countRed(const Picture& p)
 int redAt(const Picture& p, double x, double y)
 {
     const double halfHeight = 4.0 * std::tan(10.5 * 3.141592653589793 / 180.0);
-    const int column = static_cast<int>((x / (halfHeight * 1.3333333) + 1.0) * 0.5 * width);
-    const int row = static_cast<int>((y / halfHeight + 1.0) * 0.5 * height);
+    const int column = static_cast<int>((x / (halfHeight * 1.3333333) + 1.0) * 0.5 * p.width);
+    const int row = static_cast<int>((y / halfHeight + 1.0) * 0.5 * p.height);
     return p.rgba[(static_cast<size_t>(row) * p.width + column) * 4];
 }
 
@@ -189,8 +189,7 @@ TEST(SceneElementsRender, LightningFlashesTheSky)
     EXPECT_EQ(report, "");
 }
 
-// Guards Meteorites_State, the blending the flare leaves behind and where
-// the flare shows: with 0 the field is frozen (no launch, no trail); once
+// Guards Meteorites_State and the blending the flare leaves behind: with 0 the field is frozen (no launch, no trail); once
 // on, the first frame launches without a flare, the second sprays and draws
 // the flare and switches blending to additive for good.
 TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAdditive)
@@ -214,18 +213,40 @@ TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAd
         scene.frames(8);
         if (blendDestination() != GL_ONE)
             out << "blending is not additive after the flares\n";
-        // The flare alone, on black: it lights the pixel where the head
-        // shows and leaves a point off its axis, out of reach of its rays, dark.
+        return out.str();
+    });
+    EXPECT_EQ(report, "");
+}
+
+// Guards the flare as drawn, alone on black: it lights the pixel where the
+// head shows, leaves a point off its axis, out of reach of its rays, dark,
+// and its first ring (radius 0.37, about -1.4 times the head's place) is a
+// band from 0.95 of its radius out, measured straight up from its centre,
+// clear of the other elements.
+TEST(SceneElementsRender, FlareLightsItsHeadAndDrawsThinRings)
+{
+    const std::string report = inChild([] {
+        std::ostringstream out;
+        settingsStore.set("Meteorites_State", 0);
+        Scene scene(4 * width, 4 * height, 7);  // a ring's band 6 pixels thick
+        scene.frames();
+        MeteorField field;
+        field.setUp();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         Vector3 head;
         head.set(0.5, 0.3, 0.0);
-        meteorField.drawFlare(4.0, head);
+        field.drawFlare(4.0, head);
         glFinish();
         const Picture frame = scene.picture();
         if (redAt(frame, 0.5, 0.3) < 150 || redAt(frame, -0.334, 0.557) != 0)
-            out << "the flare alone: red " << redAt(frame, 0.5, 0.3) << " at the head, "
-                << redAt(frame, -0.334, 0.557) << " away from it\n";
+            out << "red " << redAt(frame, 0.5, 0.3) << " at the head, " << redAt(frame, -0.334, 0.557)
+                << " away from it\n";
+        int lit = 0;
+        for (double y = -0.42; y < 0.2; y += 0.001)
+            lit += redAt(frame, -0.7, y) > 0;
+        if (std::fabs(lit * 0.001 - 0.05 * 0.37) > 0.006)
+            out << "the ring's band is " << lit * 0.001 << " thick, not " << 0.05 * 0.37 << "\n";
         return out.str();
     });
     EXPECT_EQ(report, "");
