@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 
@@ -32,7 +34,9 @@ std::string fileBytes(const std::string& path)
 }  // namespace
 
 // Guards the seed and the flow: same seed, same settings give byte-identical
-// files, another seed another sky, and consecutive frames differ.
+// files, another seed another sky, and consecutive frames differ. Without
+// --seed, two started in the same second (a host starts one per monitor)
+// draw different skies.
 TEST(Recorder, SameSeedGivesIdenticalRecordingsAndFramesFlow)
 {
     const std::string folder = makeTemporaryFolder("seed");
@@ -41,6 +45,14 @@ TEST(Recorder, SameSeedGivesIdenticalRecordingsAndFramesFlow)
     EXPECT_EQ(a, fileBytes(record(folder, "b.gif", 12, "42")));
     EXPECT_NE(a, fileBytes(record(folder, "c.gif", 12, "43")));
     EXPECT_NE(loadPicture(record(folder, "1.png", 20, "7")).rgba, loadPicture(record(folder, "2.png", 21, "7")).rgba);
+    for (const time_t start = std::time(nullptr); std::time(nullptr) == start;)
+        usleep(1000);  // both start early in a second, so within the same one
+    const pid_t partner = fork();
+    runGyrelle({"--record", folder + (partner == 0 ? "/d.png" : "/e.png"), "--frames", "3", "--size", "64x48"}, folder);
+    if (partner == 0)
+        _exit(0);
+    waitpid(partner, nullptr, 0);
+    EXPECT_TRUE(fileBytes(folder + "/d.png") != fileBytes(folder + "/e.png")) << "two started together drew alike";
 }
 
 // Files that cannot be read or written (the arguments themselves are the

@@ -39,7 +39,7 @@ int countInPlace(const Picture& p)
 {
     int count = 0;
     for (int i = 0; i < p.width * p.height; ++i)
-        count += std::memcmp(&p.rgba[i * size_t(4)], quarterColour(i % p.width, i / p.width, p.width, p.height), 3) == 0;
+        count += !std::memcmp(&p.rgba[i * size_t(4)], quarterColour(i % p.width, i / p.width, p.width, p.height), 3);
     return count;
 }
 
@@ -200,9 +200,10 @@ TEST(SceneElementsRender, LightningFlashesTheSky)
     EXPECT_EQ(report, "");
 }
 
-// Guards Meteorites_State and the blending the flare leaves behind: with 0 the field is frozen (no launch, no trail); once
-// on, the first frame launches without a flare, the second sprays and draws
-// the flare and switches blending to additive for good.
+// Guards Meteorites_State and the blending the flare leaves behind: with 0
+// the field is frozen (no launch, no trail); once on, the first frame
+// launches without a flare, the second sprays and draws the flare and
+// switches blending to additive for good.
 TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAdditive)
 {
     const std::string report = inChild([] {
