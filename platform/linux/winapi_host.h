@@ -194,3 +194,19 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL GetCursorPos(LPPOINT point);
 UINT RegisterWindowMessageW(LPCWSTR name);
 
+#define WM_DISPLAYCHANGE 0x007E
+struct HMONITOR__;
+typedef HMONITOR__* HMONITOR;
+#define MONITORINFOF_PRIMARY 0x00000001
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+typedef MONITORINFO* LPMONITORINFO;
+typedef const RECT* LPCRECT;
+typedef BOOL (*MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
+BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data);
+BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
+

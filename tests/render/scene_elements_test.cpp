@@ -128,8 +128,8 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 0);
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 0);
         Picture desktop;  // stretched to the window, which is not square
         desktop.width = 16;
         desktop.height = 12;
@@ -137,7 +137,7 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
             const uint8_t* c = quarterColour(i % 16, i / 16, 16, 12);
             desktop.rgba.insert(desktop.rgba.end(), {c[0], c[1], c[2], 255});
         }
-        Scene scene(width, height, 17, &desktop);
+        SceneWindow scene(width, height, 17, &desktop);
         const GLenum names[] = {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_SAMPLE_BUFFERS};
         GLint bits[4] = {};
         for (int i = 0; i < 4; ++i)
@@ -151,8 +151,8 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
         if (misplaced > width * height / 500)
             out << "frame 1: " << misplaced << " pixels are not the desktop picture\n";
         scene.frames(238);
-        if (!screenShards.shards().empty())
-            out << "after frame 239: " << screenShards.shards().size() << " shards left\n";
+        if (!firstScene.screenShards.shards().empty())
+            out << "after frame 239: " << firstScene.screenShards.shards().size() << " shards left\n";
         scene.frames();
         if (countInPlace(scene.picture()) != 0)
             out << "frame 240: the desktop still shows\n";
@@ -168,18 +168,18 @@ TEST(SceneElementsRender, LightningFlashesTheSky)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 100);
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, 4242);
+        settingsStore.set(Setting::intensivityOfLightnings, 100);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, 4242);
         scene.frames(240);
         double previousMean = meanLevel(scene.picture());
-        double previousAlpha = lightningFlashes.skyAlphaLastFrame();
+        double previousAlpha = firstScene.lightningFlashes.skyAlphaLastFrame();
         int flashes = 0;
         int strongFlashes = 0;
         for (int frame = 241; frame <= 480; ++frame) {
             scene.frames();
             const double mean = meanLevel(scene.picture());
-            const double alpha = std::min(1.0, lightningFlashes.skyAlphaLastFrame());
+            const double alpha = std::min(1.0, firstScene.lightningFlashes.skyAlphaLastFrame());
             flashes += alpha > 0.0;
             if (alpha >= 0.2 && previousAlpha == 0.0) {
                 ++strongFlashes;
@@ -208,20 +208,20 @@ TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAd
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, 7);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, 7);
         scene.frames(30);
-        if (meteorField.countdown != 0 || !meteorField.trail.empty() || meteorField.trailBirthCounter != 0)
+        if (firstScene.meteorField.countdown != 0 || !firstScene.meteorField.trail.empty() || firstScene.meteorField.trailBirthCounter != 0)
             out << "the field changed while meteorites were off\n";
         if (blendDestination() != GL_ONE_MINUS_SRC_ALPHA)
             out << "blending is not alpha blending before any flare\n";
-        settingsStore.set("Meteorites_State", 1);
+        settingsStore.set(Setting::meteoritesState, 1);
         scene.frames();
-        if (meteorField.countdown != -1 || meteorField.flareDrawnLastFrame)
+        if (firstScene.meteorField.countdown != -1 || firstScene.meteorField.flareDrawnLastFrame)
             out << "the first frame with meteorites on did not just launch\n";
         scene.frames();
-        if (!meteorField.flareDrawnLastFrame || meteorField.trail.size() != 4)
-            out << "the second frame drew no flare or sprayed " << meteorField.trail.size() << " points\n";
+        if (!firstScene.meteorField.flareDrawnLastFrame || firstScene.meteorField.trail.size() != 4)
+            out << "the second frame drew no flare or sprayed " << firstScene.meteorField.trail.size() << " points\n";
         scene.frames(8);
         if (blendDestination() != GL_ONE)
             out << "blending is not additive after the flares\n";
@@ -239,8 +239,8 @@ TEST(SceneElementsRender, FlareLightsItsHeadAndDrawsThinRings)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(4 * width, 4 * height, 7);  // a ring's band 6 pixels thick
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(4 * width, 4 * height, 7);  // a ring's band 6 pixels thick
         scene.frames();
         MeteorField field;
         field.setUp();

@@ -1,0 +1,143 @@
+// Several monitors under one window, through the recorder's --monitors:
+// every monitor gets a whole vortex of its own, cut from its own part of
+// the desktop, and one monitor is exactly the window of its size.
+#include "render_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+struct Monitor {
+    int x;
+    int y;  // from the top, as --monitors gives it
+    int width;
+    int height;
+};
+
+std::string layoutText(const std::vector<Monitor>& monitors)
+{
+    std::ostringstream text;
+    for (const Monitor& m : monitors)
+        text << (&m == &monitors[0] ? "" : ",") << m.width << "x" << m.height << "+" << m.x << "+" << m.y;
+    return text.str();
+}
+
+// The brightest channel of the pixel at x, y counted from the top.
+int brightness(const Picture& p, int x, int y)
+{
+    const uint8_t* pixel = &p.rgba[(static_cast<size_t>(p.height - 1 - y) * p.width + x) * 4];
+    return std::max({pixel[0], pixel[1], pixel[2]});
+}
+
+// The 2 x 2 pixels round a point between pixels, at their brightest.
+int blockBrightness(const Picture& p, int x, int y)
+{
+    return std::max({brightness(p, x - 1, y - 1), brightness(p, x, y - 1), brightness(p, x - 1, y), brightness(p, x, y)});
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+// Guards against one scene stretched over the monitors (its centre dot on
+// the seam), monitors showing copies of one scene, and a layout's picture
+// that is not the bounding box. The layouts are the usual pairs at five
+// eighths of their size: two alike, and 1280x1024 beside 1024x768. Smaller
+// monitors would hide the dot: the disc's hole at the centre must span the
+// pixels round it.
+TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
+{
+    const std::string folder = makeTemporaryFolder("monitors");
+    // The centre stays black only without the additive lightning and flares.
+    writeSettings(folder, {"\"IntensivityOfLightnings\"=\"0\"", "\"Meteorites_State\"=\"0\""});
+    const std::vector<std::vector<Monitor>> layouts = {{{0, 0, 640, 480}, {640, 0, 640, 480}},
+                                                       {{0, 0, 800, 640}, {800, 0, 640, 480}}};
+    for (const std::vector<Monitor>& monitors : layouts) {
+        const std::string layout = layoutText(monitors);
+        const std::string path = folder + "/two.png";
+        const RecorderRun run = runGyrelle({"--record", path, "--frames", "20", "--seed", "5", "--monitors", layout},
+                                           folder);
+        ASSERT_EQ(run.status, 0) << run.errors;
+        const Picture picture = loadPicture(path);
+        ASSERT_EQ(picture.width, monitors[0].width + monitors[1].width) << layout;
+        ASSERT_EQ(picture.height, monitors[0].height) << layout;
+        for (const Monitor& m : monitors)
+            EXPECT_LE(blockBrightness(picture, m.x + m.width / 2, m.y + m.height / 2), 4)
+                << layout << ": no dot at the centre of the monitor at " << m.x;
+        EXPECT_GT(blockBrightness(picture, picture.width / 2, picture.height / 2), 4)
+            << layout << ": a dot at the middle of the whole picture";
+        // Below the smaller monitor nothing is shown.
+        if (monitors[1].height < picture.height) {
+            EXPECT_EQ(brightness(picture, picture.width - 1, picture.height - 1), 0) << layout;
+        }
+        if (monitors[0].width == monitors[1].width) {
+            const Picture left = cutOut(picture, 0, 0, 640, 480);
+            const Picture right = cutOut(picture, 640, 0, 640, 480);
+            EXPECT_NE(pictureDifference(left, right), "") << layout << ": the monitors show one scene twice";
+        }
+    }
+
+    // One monitor is the plain window of its size, to the byte.
+    const RecorderRun one = runGyrelle({"--record", folder + "/one.png", "--frames", "3", "--seed", "5",
+                                        "--monitors", "96x64+0+0"},
+                                       folder);
+    const RecorderRun plain = runGyrelle({"--record", folder + "/plain.png", "--frames", "3", "--seed", "5",
+                                          "--size", "96x64"},
+                                         folder);
+    ASSERT_EQ(one.status + plain.status, 0) << one.errors << plain.errors;
+    EXPECT_EQ(fileBytes(folder + "/one.png"), fileBytes(folder + "/plain.png"));
+}
+
+// Guards the cut of the desktop: each monitor's shards come from the part
+// of the desktop under it, not from the whole picture squeezed in. The
+// desktop's four upright quarters are red, green, blue and yellow; on the
+// first frame the shards still cover each monitor whole.
+TEST(Monitors, EachMonitorShattersItsOwnPartOfTheDesktop)
+{
+    const std::string folder = makeTemporaryFolder("monitor-shards");
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+    Picture desktop;
+    desktop.width = 512;
+    desktop.height = 192;
+    for (int i = 0; i < desktop.width * desktop.height; ++i) {
+        const uint8_t* c = colours[i % desktop.width / 128];
+        desktop.rgba.insert(desktop.rgba.end(), {c[0], c[1], c[2], 255});
+    }
+    std::string error;
+    ASSERT_TRUE(writePng(folder + "/desktop.png", desktop, error)) << error;
+    const RecorderRun run = runGyrelle({"--record", folder + "/first.png", "--frames", "1", "--seed", "3",
+                                        "--monitors", "256x192+0+0,256x192+256+0", "--desktop",
+                                        folder + "/desktop.png"},
+                                       folder);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const Picture picture = loadPicture(folder + "/first.png");
+    ASSERT_EQ(picture.width, 512);
+    // Pixels of each pure colour in each monitor.
+    int seen[2][4] = {};
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
+            for (int c = 0; c < 4; ++c) {
+                bool near = true;
+                for (int k = 0; k < 3; ++k)
+                    near = near && std::abs(p[k] - colours[c][k]) < 96;
+                seen[x / 256][c] += near;
+            }
+        }
+    for (int monitor = 0; monitor < 2; ++monitor)
+        for (int c = 0; c < 4; ++c) {
+            const bool own = c / 2 == monitor;
+            if (own)
+                EXPECT_GT(seen[monitor][c], 256 * 192 / 8) << "monitor " << monitor << " lacks colour " << c;
+            else
+                EXPECT_EQ(seen[monitor][c], 0) << "monitor " << monitor << " shows colour " << c;
+        }
+}
