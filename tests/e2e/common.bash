@@ -10,7 +10,7 @@ PARENT_WINDOW=${2:-}
 FAILURES=0
 XVFB_PID=
 STARTED_PIDS=()
-CEILING=120  # seconds; only a broken program should ever reach it
+CEILING=300  # seconds; only a broken program should ever reach it
 VERSION=$(sed -n 's/^project(Gyrelle VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")
 
 fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
@@ -85,6 +85,10 @@ saver_window() {  # NAME
     return 1
 }
 
+window_geometry() {  # WINDOW: WIDTHxHEIGHT+X+Y on the screen
+    xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+                             /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}'
+}
 wait_for_window() { wait_until "$CEILING" saver_window "$1"; }  # NAME; prints its id
 
 # Starts the full-screen saver and waits until its window holds the focus.
@@ -102,11 +106,6 @@ wait_status() {  # PID [SECONDS]
     wait_until "$CEILING" ended "$1" || return 0
     wait "$1"
     STATUS=$?
-}
-
-frames_differ() {  # WINDOW: two looks half a second apart differ
-    import -window "$1" "$WORK/one.png" && sleep 0.5 && import -window "$1" "$WORK/two.png" &&
-        [ "$(compare -metric AE "$WORK/one.png" "$WORK/two.png" null: 2>&1)" != 0 ]
 }
 
 # cmake --install of the tested build into PREFIX (under DESTDIR when set),
@@ -139,19 +138,59 @@ xscreensaver_account() {
 }
 as_user() { "${AS_USER[@]}" "$@"; }
 
-# The share of the middle of the screen (where the shards fly into the
-# depth), 0 to 1, that shows the desktop's pure red at any brightness (the
-# shards darken with depth): red at least 32, green and blue at most 16.
-# A small raw grab takes a tenth of a second where a whole screen as PNG
-# takes seconds on a busy machine.
-red_share() {  # [WINDOW]: that window whole, else the middle of the screen
-    local grab=(-window root -crop 256x192+384+288)
-    [ $# -eq 0 ] || grab=(-window "$1")
-    import "${grab[@]}" "$WORK/screen.miff" 2>/dev/null || { echo 0; return; }
-    convert "$WORK/screen.miff" -separate \( -clone 0 -threshold 12% \) \( -clone 1 -threshold 6.5% -negate \) \
-        \( -clone 2 -threshold 6.5% -negate \) -delete 0-2 -evaluate-sequence min -format '%[fx:mean]' info: \
-        2>/dev/null || echo 0
+# A look at the screen is one raw grab (xwd: the server's pixels as they
+# are, a fraction of a second even on a busy machine); every judgement
+# (ImageMagick, seconds there) comes afterwards, over saved looks: the
+# shards are a picture for only about two seconds.
+look() { if [ $# -gt 1 ]; then xwd -silent -id "$2"; else xwd -silent -root; fi >"$1"; }  # FILE [WINDOW]
+
+# Looks once (0000, the screen before), then again and again in the
+# background into WORK/looks, keeping a look only where the screen changed
+# since the last one kept, until `looked`.
+start_looking() {
+    rm -rf "$WORK/looks" && mkdir "$WORK/looks" && look "$WORK/looks/0000.xwd"
+    (
+        n=0 end=$((SECONDS + 2 * CEILING))
+        while [ ! -e "$WORK/looks/stop" ] && [ "$SECONDS" -lt "$end" ]; do
+            sleep 0.2
+            look "$WORK/looks/next" && ! cmp -s "$WORK/looks/next" "$WORK/looks/$(printf %04d $n).xwd" &&
+                n=$((n + 1)) && mv "$WORK/looks/next" "$WORK/looks/$(printf %04d $n).xwd"
+        done
+    ) &
+    LOOKS_PID=$! && STARTED_PIDS+=("$!")
 }
+look_kept() { [ -e "$WORK/looks/$(printf %04d "$1").xwd" ]; }  # NUMBER
+# Waits until the screen has changed 20 times more (frames drawn: some
+# seconds of them even on a fast machine), then stops looking; LOOKS lists
+# the looks kept after 0000, oldest first.
+looked() {
+    local status=0 kept=("$WORK"/looks/*.xwd)
+    wait_until "$CEILING" look_kept $((${#kept[@]} + 19)) || status=1
+    touch "$WORK/looks/stop"
+    wait "$LOOKS_PID"
+    LOOKS=("$WORK"/looks/*[1-9]*.xwd)
+    return $status
+}
+
+# For each COLOUR, whose channels are each full or empty, the share of each
+# cell of a COLUMNSxROWS grid over the look that shows it at any brightness
+# (the shards darken with depth): full channels at least FULL, empty ones
+# at most 6.5 %. A line per colour, cells left to right, top to bottom.
+# After -separate, images 0-2 are the look's channels, 3-5 where they are
+# full, 6-8 where empty; a colour is the least of its three.
+declare -A MASKS=([red]=3,7,8 [lime]=6,4,8 [blue]=6,7,5 [yellow]=3,4,8 [magenta]=3,7,5 [cyan]=6,4,5)
+colour_shares() {  # LOOK[CROP] GRID FULL COLOUR...
+    local look=$1 grid=$2 full=$3 colour masks=()
+    shift 3
+    for colour; do masks+=(\( -clone "${MASKS[$colour]}" -evaluate-sequence min \)); done
+    convert "$look" -sample 50% -separate \( -clone 0-2 -threshold "$full" \) \( -clone 0-2 -threshold 6.5% -negate \) \
+        "${masks[@]}" -delete 0-8 -scale "$grid!" -append -depth 16 txt:- 2>/dev/null |
+        awk -v n=$((${grid%x*} * ${grid#*x})) 'NR > 1 { sub(/^\(/, "", $2); split($2, v, ","); printf "%s%s", v[1] / 65535, (++i % n ? " " : "\n") }'
+}
+
+# The share of the middle of the screen (where the shards fly into the
+# depth), or of CROP, 0 to 1, that shows the desktop's pure red.
+red_share() { colour_shares "$1[${2:-256x192+384+288}]" 1x1 12% red | grep . || echo 0; }  # LOOK [CROP]
 
 # Covers the screen with red, as a desktop for the saver to shatter, and
 # waits until it shows.
@@ -162,16 +201,24 @@ show_red_desktop() {
     wait_until "$CEILING" red_covers 0.95 || { echo "the red desktop did not show" >&2; exit 1; }
 }
 
-red_covers() {  # LEAST [BELOW [WINDOW]]: the red share is at least LEAST and below BELOW
+red_covers() {  # LEAST [BELOW [LOOK [CROP]]]: the red share is at least LEAST and below BELOW; a fresh look without LOOK
     local share
-    share=$(red_share ${3:+"$3"})
+    [ $# -ge 3 ] || look "$WORK/screen.xwd" || return 1
+    share=$(red_share "${3:-$WORK/screen.xwd}" "${4:-}")
     awk -v s="$share" -v a="$1" -v b="${2:-2}" 'BEGIN { exit !(s >= a && s < b) }' || return 1
-    echo "ok: red covers $share of the middle of the screen"
+    echo "ok: red covers $share of ${4:-the middle of the screen}"
 }
 
-# Red shards in flight: some red, not all of it, in one look. The shards
-# are counted in frames: about two seconds of red at full speed, longer on
-# a slow machine, where the saver's frames slow down as much as the looks.
-red_shards_seen() {
-    wait_until "$CEILING" red_covers 0.001 0.95
+# Red shards in flight: some red, not all of it, in one of LOOKS (of the
+# middle of the screen, or of CROP).
+red_shards_seen() {  # [CROP]
+    local file
+    for file in "${LOOKS[@]}"; do red_covers 0.001 0.95 "$file" "${1:-}" && return 0; done
+    return 1
+}
+
+# Two looks half a second apart differ (in CROP, if given): it draws.
+frames_differ() {  # [CROP]
+    look "$WORK/one.xwd" && sleep 0.5 && look "$WORK/two.xwd" &&
+        [ "$(compare -metric AE "$WORK/one.xwd${1:+[$1]}" "$WORK/two.xwd${1:+[$1]}" null: 2>&1)" != 0 ]
 }

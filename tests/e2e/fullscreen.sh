@@ -7,9 +7,7 @@ start_saver /s
 id=$(wait_for_window "Screen Saver") || { fail "no saver window"; finish; }
 check "class" '"gyrelle", "WindowsScreenSaverClass"' "$(xprop -id "$id" WM_CLASS | cut -d= -f2 | sed 's/^ //')"
 check "title" '"Screen Saver"' "$(xprop -id "$id" _NET_WM_NAME | cut -d= -f2 | sed 's/^ //')"
-check "covers the screen from the origin" "1024x768+0+0" \
-    "$(xwininfo -id "$id" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
-                                 /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}')"
+check "covers the screen from the origin" "1024x768+0+0" "$(window_geometry "$id")"
 
 # A second start finds the first and ends at once with 0.
 timeout "$CEILING" "$GYRELLE" /s

@@ -29,7 +29,7 @@ wait_until "$CEILING" mate-screensaver-command --query >/dev/null 2>&1 || { fail
 mate-screensaver-command --activate >/dev/null
 wait_until "$CEILING" saver >/dev/null && echo "ok: MATE runs Gyrelle" ||
     { fail "no Gyrelle: $(grep -e "command for job" -e "No command" "$WORK/mate.log" | tail -n2)"; finish; }
-wait_until "$CEILING" frames_differ root && echo "ok: the screen changes from frame to frame" || fail "the screen stands still"
+wait_until "$CEILING" frames_differ && echo "ok: the screen changes from frame to frame" || fail "the screen stands still"
 mate-screensaver-command --deactivate >/dev/null
 wait_until "$CEILING" eval '! saver' >/dev/null && echo "ok: --deactivate ends Gyrelle" ||
     fail "Gyrelle outlived --deactivate"

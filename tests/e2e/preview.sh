@@ -6,7 +6,7 @@
 start_xvfb
 
 grown_strip_drawn() {  # WINDOW: the strip a grown parent added shows clouds, not one colour
-    COLOURS=$(import -window "$1" -crop 150x150+340+10 -format '%k' info: 2>/dev/null || echo 0)
+    COLOURS=$(look "$WORK/strip.xwd" "$1" && convert "$WORK/strip.xwd[150x150+340+10]" -format '%k' info: 2>/dev/null || echo 0)
     [ "$COLOURS" -gt 20 ]
 }
 
@@ -42,7 +42,7 @@ run_preview_case "/p" /p "$OTHER_ID"
 plate_colours() {  # WINDOW
     local height
     height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
-    import -window "$1" -crop "76x20+0+$((height - 20))" -format '%k' info: 2>/dev/null || echo 0
+    look "$WORK/plate.xwd" "$1" && convert "$WORK/plate.xwd[76x20+0+$((height - 20))]" -format '%k' info: 2>/dev/null || echo 0
 }
 plate_shown() { [ "$(plate_colours "$1")" = 2 ]; }
 start_saver --window --fps

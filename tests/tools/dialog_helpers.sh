@@ -1,9 +1,15 @@
 # Shared by the dialog end-to-end scripts: a private Xvfb display, waiting
 # for windows and colours, clicking at dialog units, the close box, and
-# screenshots. Every wait polls against a generous ceiling: the machine may
-# be busy. Sourced, not run.
+# screenshots. Sourced, not run.
 
-# Starts Xvfb on a free display, waits until it is ready (up to 120 s) and
+# Runs COMMAND until it succeeds, for five minutes at most: the machine may
+# be busy, and only a broken program should reach that.
+poll() {  # COMMAND...
+    local end=$((SECONDS + 300))
+    until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done
+}
+
+# Starts Xvfb on a free display, waits until it is ready and
 # exports DISPLAY. HACK: without -noreset Xvfb resets whenever its last
 # client leaves, and a dialog started during the reset cannot connect: each
 # GTK run here is the display's only client.
@@ -12,7 +18,7 @@ start_private_display() {
     ready=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 1200); do [ -s "$ready" ] && break; sleep 0.1; done
+    poll test -s "$ready"
     export DISPLAY=":$(cat "$ready")"
     rm -f "$ready"
     [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start" >&2; exit 1; }
@@ -23,27 +29,12 @@ stop_private_display() {
     wait "$XVFB_PID" 2>/dev/null || true
 }
 
-# Prints the id of the window titled exactly $1 once it shows (up to 60 s).
-wait_for_window() {
-    for _ in $(seq 600); do
-        local id
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && echo "$id" && return 0
-        sleep 0.1
-    done
-    echo "window '$1' did not appear" >&2
-    return 1
-}
-
-# Waits until no visible window is titled $1 (up to 60 s).
-wait_for_window_gone() {
-    for _ in $(seq 600); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    echo "window '$1' did not close" >&2
-    return 1
-}
+# Prints the id of the window titled exactly $1 once it shows; waits until
+# none is shown.
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }
+no_visible_window() { ! visible_window "$1" >/dev/null; }
+wait_for_window() { poll visible_window "$1" || { echo "window '$1' did not appear" >&2; return 1; }; }
+wait_for_window_gone() { poll no_visible_window "$1" || { echo "window '$1' did not close" >&2; return 1; }; }
 
 # Sets PX, PY to the screen point at (x, y) in the dialog units of window
 # $1, whose client area is cx x cy units.
@@ -60,22 +51,16 @@ click_dialog_units() {
 }
 
 # Prints the colour (#RRGGBB) on screen at the dialog units given as for
-# units_to_screen once it is $6, or, for "!$6", once it is anything else
-# (up to 60 s); prints what it saw and fails if that never came.
+# units_to_screen once it is $6, or, for "!$6", once it is anything else;
+# prints what it saw and fails if that never came.
+colour_is() {  # as wait_for_colour; sets seen
+    units_to_screen "$1" "$2" "$3" "$4" "$5"
+    seen=$(import -window root -crop "1x1+$PX+$PY" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1)
+    { [ "${6#!}" = "$6" ] && [ "$seen" = "$6" ]; } || { [ "${6#!}" != "$6" ] && [ -n "$seen" ] && [ "$seen" != "${6#!}" ]; }
+}
 wait_for_colour() {
-    local want=$6 seen
-    for _ in $(seq 120); do
-        units_to_screen "$1" "$2" "$3" "$4" "$5"
-        seen=$(import -window root -crop "1x1+$PX+$PY" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1)
-        if { [ "${want#!}" = "$want" ] && [ "$seen" = "$want" ]; } ||
-            { [ "${want#!}" != "$want" ] && [ -n "$seen" ] && [ "$seen" != "${want#!}" ]; }; then
-            echo "$seen"
-            return 0
-        fi
-        sleep 0.5
-    done
-    echo "at ($2, $3) the screen shows $seen, expected $want" >&2
-    return 1
+    local seen
+    poll colour_is "$@" && echo "$seen" || { echo "at ($2, $3) the screen shows $seen, expected $6" >&2; return 1; }
 }
 
 # The close box: what a window manager sends (WM_PROTOCOLS, WM_DELETE_WINDOW);

@@ -10,9 +10,10 @@
 start_xvfb
 show_red_desktop
 
+start_looking
 start_scr /s
 id=$(wait_for_title "Screen Saver") || { fail "no saver window"; finish; }
-red_shards_seen || fail "no red shards in flight"
+looked && red_shards_seen || fail "no red shards in flight"
 run_scr /s
 check "second /s exits 0" 0 "$?"
 running "$SAVER_PID" && echo "ok: first saver still runs" || fail "the second start ended the first"
