@@ -12,5 +12,10 @@
 // Returns null when the size is not positive.
 HWND createOffscreenWindow(int width, int height, WNDPROC proc, const Picture* desktop);
 
+// Gives the window a new size, with its context and what it drew kept, and
+// sends it WM_SIZE, as a resized window on a display gets; the context must
+// still live. False when it cannot.
+bool resizeOffscreenWindow(HWND window, int width, int height);
+
 // Reads what the window shows now (its front buffer) from the current context.
 Picture readOffscreenFrame(HWND window);

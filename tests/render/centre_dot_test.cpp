@@ -18,15 +18,18 @@ namespace {
 // Clears a new scene's window to a colour no layer draws, draws one frame
 // and names the pixels near the centre that still show it, and those of the
 // dot's middle 2 x 2 (even sizes) that are not black: a dot drawn in any
-// other colour shows as a speck.
-std::string uncoveredPixels(int width, int height)
+// other colour shows as a speck. A window `grown` from 640 x 480 must fit
+// its dot to the new size, as a --window frame or a preview's parent does.
+std::string uncoveredPixels(int width, int height, bool grown = false)
 {
     return inChild([=] {
         settingsStore.set(Setting::intensivityOfLightnings, 0);
         settingsStore.set(Setting::meteoritesState, 0);
         useFixedSceneSeed(3);
-        HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
+        HWND window = createOffscreenWindow(grown ? 640 : width, grown ? 480 : height, SceneWindowProc, nullptr);
         SendMessageW(window, WM_CREATE, 0, 0);
+        if (grown && !resizeOffscreenWindow(window, width, height))
+            return std::string("cannot resize the window");
         // The opening shards would cover the centre in the first frames.
         firstScene.screenShards.shards().clear();
         glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
@@ -55,6 +58,7 @@ TEST(CentreDotRender, NoPixelOfTheHoleIsLeftUncoveredAndTheDotIsBlack)
     const int sizes[][2] = {{1024, 768}, {1280, 1024}, {1920, 1080}, {3840, 2160}, {1023, 767}, {1921, 1081}};
     for (const auto& size : sizes)
         EXPECT_EQ(uncoveredPixels(size[0], size[1]), "") << size[0] << "x" << size[1];
+    EXPECT_EQ(uncoveredPixels(1920, 1080, true), "") << "640x480 grown to 1920x1080";
 }
 
 // In even-sided windows up to 1024 x 768 the dot keeps its 2 pixels, and

@@ -61,7 +61,10 @@ EGLConfig choosePbufferConfig(EGLDisplay display)
 
 class EglContext : public PlatformGLContext {
 public:
-    EglContext(EGLContext context, EGLSurface surface) : context_(context), surface_(surface) {}
+    EglContext(EGLContext context, EGLSurface surface, EGLConfig config)
+        : context_(context), surface_(surface), config_(config)
+    {
+    }
     ~EglContext() override
     {
         EGLDisplay display = surfacelessDisplay();
@@ -70,6 +73,22 @@ public:
     }
 
     bool makeCurrent(HDC dc) override;
+    // Draws on a new pbuffer of the new size from now on, as a window that
+    // was resized; the viewport stays as it was.
+    bool resize(int width, int height)
+    {
+        EGLDisplay display = surfacelessDisplay();
+        const EGLint attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        EGLSurface surface = eglCreatePbufferSurface(display, config_, attributes);
+        if (surface == EGL_NO_SURFACE || !eglMakeCurrent(display, surface, surface, context_)) {
+            if (surface != EGL_NO_SURFACE)
+                eglDestroySurface(display, surface);
+            return false;
+        }
+        eglDestroySurface(display, surface_);
+        surface_ = surface;
+        return true;
+    }
     void releaseCurrent() override
     {
         eglMakeCurrent(surfacelessDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
@@ -78,6 +97,7 @@ public:
 private:
     EGLContext context_;
     EGLSurface surface_;
+    EGLConfig config_;
     bool cleared_ = false;
 };
 
@@ -110,7 +130,17 @@ public:
             eglDestroySurface(display, surface);
             return nullptr;
         }
-        return new EglContext(context, surface);
+        context_ = new EglContext(context, surface, config);
+        return context_;
+    }
+
+    bool resize(int w, int h)
+    {
+        if (context_ == nullptr || !context_->resize(w, h))
+            return false;
+        width = w;
+        height = h;
+        return true;
     }
 
     void swapBuffers() override
@@ -123,6 +153,9 @@ public:
 
 private:
     Picture desktop_;
+    // The last context made for the window; the tests that resize do so
+    // while it lives.
+    EglContext* context_ = nullptr;
 };
 
 bool EglContext::makeCurrent(HDC)
@@ -148,6 +181,15 @@ HWND createOffscreenWindow(int width, int height, WNDPROC proc, const Picture* d
     auto* window = new OffscreenWindow(width, height, desktop);
     window->proc = proc;
     return platformAdoptWindow(window);
+}
+
+bool resizeOffscreenWindow(HWND window, int width, int height)
+{
+    auto* offscreen = dynamic_cast<OffscreenWindow*>(platformOwnWindow(window));
+    if (offscreen == nullptr || width <= 0 || height <= 0 || !offscreen->resize(width, height))
+        return false;
+    SendMessageW(window, WM_SIZE, 0, MAKELPARAM(width, height));
+    return true;
 }
 
 Picture readOffscreenFrame(HWND window)
