@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -23,12 +21,6 @@ std::string record(const std::string& folder, const std::string& name, int frame
                                        folder);
     EXPECT_EQ(run.status, 0) << run.errors;
     return path;
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -37,12 +35,6 @@ int brightness(const Picture& p, int x, int y)
 int blockBrightness(const Picture& p, int x, int y)
 {
     return std::max({brightness(p, x - 1, y - 1), brightness(p, x, y - 1), brightness(p, x - 1, y), brightness(p, x, y)});
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace

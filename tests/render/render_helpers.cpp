@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 std::string inChild(const std::function<std::string()>& scenario)
@@ -118,4 +119,10 @@ Picture loadPicture(const std::string& path)
     std::string error;
     EXPECT_TRUE(readPng(path, 16384, picture, error)) << error;
     return picture;
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }

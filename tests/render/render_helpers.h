@@ -54,5 +54,8 @@ void writeSettings(const std::string& configFolder, const std::vector<std::strin
 RecorderRun runGyrelle(const std::vector<std::string>& arguments, const std::string& configFolder,
                        const std::vector<std::string>& environment = {});
 
+// The whole file; empty when it cannot be read.
+std::string fileBytes(const std::string& path);
+
 // Reads a PNG the recorder wrote; fails the test when it cannot.
 Picture loadPicture(const std::string& path);
