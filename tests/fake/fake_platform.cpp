@@ -28,6 +28,13 @@ DWORD fakeLastError = 0;
 
 bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
 
+FakeCreatedWindow* ownWindow(HWND window)
+{
+    auto& all = fake().created;
+    const auto it = std::find_if(all.begin(), all.end(), [&](const FakeCreatedWindow& w) { return w.handle == window; });
+    return it != all.end() ? &*it : nullptr;
+}
+
 // The system components' exports.
 BOOL WINAPI fakeVerifyScreenSavePwd(HWND)
 {
@@ -151,18 +158,26 @@ BOOL IsWindow(HWND window)
     return ownWindowAlive(window) || fake().existingWindows.count(reinterpret_cast<uintptr_t>(window)) != 0;
 }
 
-// A dialog's control has the size the test gave it; any other window the
-// size of the preview's parent, so a preview never moves.
+// A dialog's control has the size the test gave it, a saver window its
+// own; another program's window is the size of the preview's parent.
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
     auto control = fakeDialogs().clientRects.find(fakeHandleValue(window));
+    const FakeCreatedWindow* own = ownWindow(window);
     if (control == fakeDialogs().clientRects.end() && !IsWindow(window))
         return FALSE;
-    *rect = control != fakeDialogs().clientRects.end() ? control->second : fake().parentClient;
+    *rect = control != fakeDialogs().clientRects.end() ? control->second
+          : own != nullptr ? RECT{0, 0, own->place.right, own->place.bottom} : fake().parentClient;
     return TRUE;
 }
 
-BOOL MoveWindow(HWND window, int, int, int, int, BOOL) { fake().record("MoveWindow", window); return TRUE; }
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
+{
+    fake().record("MoveWindow", window);
+    if (FakeCreatedWindow* own = ownWindow(window))
+        own->place = RECT{x, y, width, height};
+    return TRUE;
+}
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -256,9 +271,8 @@ HWND GetForegroundWindow() { return fake().foregroundWindow; }
 
 HWND GetParent(HWND window)
 {
-    const auto& all = fake().created;
-    const auto it = std::find_if(all.begin(), all.end(), [&](const FakeCreatedWindow& w) { return w.handle == window; });
-    return it != all.end() ? it->parent : nullptr;
+    const FakeCreatedWindow* own = ownWindow(window);
+    return own != nullptr ? own->parent : nullptr;
 }
 
 int GetSystemMetrics(int index)
@@ -466,14 +480,24 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
 }
 
 const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID GUID_SESSION_DISPLAY_STATUS = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
-// Recorded with the setting's name as text ("display state", or "other").
+// Recorded with the setting's name as text ("session", "console" or
+// "other"). A registration that succeeds is told the display's state at
+// once, as Windows does.
 HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags)
 {
-    const bool display = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
-    fake().record("RegisterPowerSettingNotification", static_cast<HWND>(recipient), 0, flags, 0,
-                  display ? L"display state" : L"other");
-    return handle<HPOWERNOTIFY>(0x7100);
+    FakePlatform& f = fake();
+    HWND window = static_cast<HWND>(recipient);
+    const bool session = std::memcmp(setting, &GUID_SESSION_DISPLAY_STATUS, sizeof(GUID)) == 0;
+    const bool console = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
+    f.record("RegisterPowerSettingNotification", window, 0, flags, 0, session ? L"session" : console ? L"console" : L"other");
+    if (session && !f.sessionDisplayKnown)
+        return nullptr;
+    struct { GUID setting; DWORD length; DWORD state; } now{*setting, sizeof(DWORD), f.displayState};
+    if (ownWindowAlive(window))
+        f.procs[window](window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&now));
+    return handle<HPOWERNOTIFY>(session ? 0x7100 : 0x7200);
 }
 
 BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)
