@@ -171,13 +171,7 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     return TRUE;
 }
 
-BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
-{
-    fake().record("MoveWindow", window);
-    if (FakeCreatedWindow* own = ownWindow(window))
-        own->place = RECT{x, y, width, height};
-    return TRUE;
-}
+BOOL MoveWindow(HWND window, int, int, int, int, BOOL) { fake().record("MoveWindow", window); return TRUE; }
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -482,22 +476,14 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
 const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 const GUID GUID_SESSION_DISPLAY_STATUS = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
-// Recorded with the setting's name as text ("session", "console" or
-// "other"). A registration that succeeds is told the display's state at
-// once, as Windows does.
+// Recorded with the setting's name as text ("session" for its session's
+// display, or "other").
 HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags)
 {
-    FakePlatform& f = fake();
-    HWND window = static_cast<HWND>(recipient);
     const bool session = std::memcmp(setting, &GUID_SESSION_DISPLAY_STATUS, sizeof(GUID)) == 0;
-    const bool console = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
-    f.record("RegisterPowerSettingNotification", window, 0, flags, 0, session ? L"session" : console ? L"console" : L"other");
-    if (session && !f.sessionDisplayKnown)
-        return nullptr;
-    struct { GUID setting; DWORD length; DWORD state; } now{*setting, sizeof(DWORD), f.displayState};
-    if (ownWindowAlive(window))
-        f.procs[window](window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&now));
-    return handle<HPOWERNOTIFY>(session ? 0x7100 : 0x7200);
+    fake().record("RegisterPowerSettingNotification", static_cast<HWND>(recipient), 0, flags, 0,
+                  session ? L"session" : L"other");
+    return session && !fake().sessionDisplayKnown ? nullptr : handle<HPOWERNOTIFY>(0x7100);
 }
 
 BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)

@@ -20,8 +20,7 @@
 
 struct FakeCall { std::string name; HWND window; UINT message; WPARAM wParam; LPARAM lParam; std::wstring text; };
 
-// What CreateWindowExW was asked for; place is x, y, width, height, and
-// MoveWindow changes it.
+// What CreateWindowExW was asked for; place is x, y, width, height.
 struct FakeCreatedWindow { DWORD exStyle; std::wstring title; DWORD style; RECT place; HWND parent; HWND handle; };
 
 struct FakePlatform {
@@ -36,10 +35,8 @@ struct FakePlatform {
     DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
     bool powerStatusFails = false, glAvailable = true, createWindowFails = false, imm32Loaded = false;
-    // Windows before 8 refuse the session's display setting; the display's
-    // state, sent to a window as it registers.
+    // Windows before 8 refuse the session's display setting.
     bool sessionDisplayKnown = true;
-    DWORD displayState = 1;
     // The legacy platform's system components: the registry value (empty:
     // none), "PASSWORD.CPL" with its export, the verifier's answers (none
     // left: refused) and its dialog while it runs, "MPR.DLL".

@@ -8,10 +8,9 @@
 # whose file cannot be written changes nothing. One that cannot even rename
 # the installed file (held open) leaves it to the restart; the uninstaller,
 # run before that restart as its quiet command line stands, returns once
-# done and cancels it, and after the restart (Wine's own, when its server
-# starts afresh) nothing of Gyrelle comes back. It takes away the saver's
-# choice and settings in the logged-on user's profile too, and reports
-# 3010 when the saver runs and is deleted at the restart.
+# done, with 3010, and cancels it, and after the restart (Wine's own, when
+# its server starts afresh) nothing of Gyrelle comes back. It takes away
+# the saver's choice and settings in the logged-on user's profile too.
 . "$(dirname "$0")/common.bash"
 INSTALLER="$(dirname "$SCR")/Gyrelle-$VERSION-setup.exe"
 SOURCES="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -67,16 +66,12 @@ wait_for_title "Screen Saver" >/dev/null || fail "the installed saver did not st
 # Not run(): waiting for every process of the prefix would wait for the saver.
 timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >/dev/null 2>&1
 status=$?
-# In place, the old running file deleted at the restart (moved aside under
-# a fresh name), or the new file scheduled for the restart. A restart asked
-# for exits 3010, of which Wine passes on the low 8 bits, 194.
-pending=$(pending)
-cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && where="in place" || where=scheduled
-case $where:$status:$pending in
-"in place:0:"* | "in place:194:"*'\system32\ns'*'.tmp\0'* | scheduled:194:*'Gyrelle.scr.new\0'*'Gyrelle.scr'*)
-    echo "ok: the newer Gyrelle.scr $where (exit $status, pending '$pending')" ;;
-*) fail "the newer Gyrelle.scr $where, exit $status, pending '$pending'" ;;
-esac
+# In place, the old running file moved aside under a fresh name and
+# deleted at the restart. A restart asked for exits 3010, of which Wine
+# passes on the low 8 bits, 194.
+cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the newer Gyrelle.scr in place" || fail "the newer Gyrelle.scr not in place"
+case $status:$(pending) in 194:*'\system32\ns'*'.tmp\0') echo "ok: the old one deleted at the restart" ;;
+*) fail "exit $status, pending '$(pending)'" ;; esac
 running "$SAVER_PID" && echo "ok: the saver ran through the upgrade" || fail "the saver ended during the upgrade"
 check "listed version after the upgrade" "$NEWER" "$(query "$UNINSTALL_KEY" DisplayVersion)"
 xdotool key a
@@ -85,12 +80,13 @@ user_registry >"$WORK/hkcu.after"
 diff "$WORK/hkcu.before" "$WORK/hkcu.after" >"$WORK/hkcu.diff" && echo "ok: nothing written under HKCU" ||
     fail "written under HKCU: $(cat "$WORK/hkcu.diff")"
 
-# Wine's restart is its server's start: until the restart below, a window
-# of another program keeps the server running. Another program's rename
-# waits for the restart too.
-timeout 600 "$WINE_RUN" "$PARENT_WINDOW" 'C:\restart' >/dev/null 2>&1 &
-KEEPER=$!
-STARTED_PIDS+=("$KEEPER")
+# Another program holds Gyrelle.scr open (not even a rename works) and
+# keeps Wine's server running until the restart below: Wine's restart is
+# its server's start. Another program's rename waits for the restart too.
+timeout 600 "$WINE_RUN" "$PARENT_WINDOW" 'C:\restart' 'C:\windows\system32\Gyrelle.scr' >"$WORK/holder" 2>&1 &
+HOLDER=$!
+STARTED_PIDS+=("$HOLDER")
+wait_until "$CEILING" grep -qs . "$WORK/holder" || fail "Gyrelle.scr not held"
 timeout 600 "$WINE_RUN" reg add 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
     /t REG_MULTI_SZ /d '\??\C:\other.new\0!\??\C:\other.dll' /f >/dev/null 2>&1
 before=$(pending)
@@ -98,43 +94,35 @@ before=$(pending)
 # A folder in the way of the new file: the write fails, and neither the
 # installed file, nor its listed version, nor the restart's list changes.
 mkdir "$SYSTEM_SCR.new"
-cp "$SYSTEM_SCR" "$WORK/installed"
 timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
 check "a failed write exits 2" 2 "$?"
-cmp -s "$WORK/installed" "$SYSTEM_SCR" && echo "ok: the installed Gyrelle.scr stayed" || fail "Gyrelle.scr changed"
+cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the installed Gyrelle.scr stayed" || fail "Gyrelle.scr changed"
 check "listed version after a failed write" "$NEWER" "$(query "$UNINSTALL_KEY" DisplayVersion)"
 check "restart's list after a failed write" "$before" "$(pending)"
 rmdir "$SYSTEM_SCR.new"
 
 # Held open: the (older) file takes the name at the restart, exit 3010.
-timeout 600 "$WINE_RUN" "$PARENT_WINDOW" hold 'C:\windows\system32\Gyrelle.scr' 'C:\release' >"$WORK/hold" 2>&1 &
-HOLDER=$!
-STARTED_PIDS+=("$HOLDER")
-wait_until "$CEILING" grep -q held "$WORK/hold" || fail "Gyrelle.scr not held"
 timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
 check "an upgrade left to the restart exits 3010" 194 "$?"
 case $(pending) in "$before"*'Gyrelle.scr.new\0!\??\C:\windows\system32\Gyrelle.scr'*) echo "ok: renamed at the restart" ;;
 *) fail "no rename at the restart: '$(pending)'" ;; esac
 check "listed version left to the restart" "$VERSION" "$(query "$UNINSTALL_KEY" DisplayVersion)"
-touch "$WINEPREFIX/drive_c/release"
-wait "$HOLDER"
 
 # The logged-on user chose Gyrelle and saved settings meanwhile.
 timeout 600 "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Gyrelle.scr' /f >/dev/null 2>&1
 timeout 600 "$WINE_RUN" reg add 'HKCU\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
 timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
-# Run as a deployment tool runs it, the command line as it stands; it
-# returns once it is done.
+# Run before the restart as a deployment tool runs it, the command line as
+# it stands: it returns once done, 3010 for the held file it deletes then.
 printf '%s\r\nexit /b %%errorlevel%%\r\n' "$(query "$UNINSTALL_KEY" QuietUninstallString)" >"$WINEPREFIX/drive_c/quiet.bat"
-uninstall() { timeout 600 "$WINE_RUN" cmd /c 'C:\quiet.bat' >/dev/null 2>&1; }
-uninstall
-check "quiet uninstall exits 0" 0 "$?"
+timeout 600 "$WINE_RUN" cmd /c 'C:\quiet.bat' >/dev/null 2>&1
+check "quiet uninstall exits 3010" 194 "$?"
 check "uninstall entry removed when it returns" "" "$(query "$UNINSTALL_KEY")"
-case $(pending) in *Gyrelle.scr* | "") fail "restart's list after the uninstall: '$(pending)'" ;;
+case $(pending) in *Gyrelle.scr.new* | *'!\??\C:\windows\system32\Gyrelle.scr'*) fail "still renamed: '$(pending)'" ;;
 "$before"*) echo "ok: the rename cancelled, the other program's kept" ;;
 *) fail "restart's list after the uninstall: '$(pending)'" ;; esac
 touch "$WINEPREFIX/drive_c/restart"
-wait "$KEEPER"
+wait "$HOLDER"
 timeout 600 wineserver -w
 run wineboot
 [ ! -e "$SYSTEM_SCR" ] && [ ! -e "$SYSTEM_SCR.new" ] && echo "ok: no Gyrelle.scr after the restart" || fail "Gyrelle.scr is back"
@@ -142,13 +130,4 @@ run wineboot
 check "no longer the user's saver" "" "$(query 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)"
 check "user's settings removed" "" "$(query 'HKCU\Software\Orvanti')"
 check "machine's settings removed" "" "$(query 'HKLM\Software\Orvanti')"
-
-# Uninstalled while the saver runs: its file goes at the restart, 3010.
-run "$INSTALLER" /S
-SCR=$SYSTEM_SCR start_scr /s
-wait_for_title "Screen Saver" >/dev/null || fail "the installed saver did not start"
-uninstall
-check "quiet uninstall of a running saver exits 3010" 194 "$?"
-xdotool key a
-wait_status "$SAVER_PID"
 finish

@@ -3,9 +3,9 @@
 // line "child WIDTHxHEIGHT" whenever the client size of its first child
 // window changes, and ends once the file named by its argument exists
 // (Wine programs take no Unix signals), or after five minutes, so that a
-// broken test leaves nothing behind. "hold FILE STOP" instead keeps FILE
-// open, shared for reading only, as a scanner might (so that it can be
-// neither renamed nor deleted), prints "held", and ends the same way.
+// broken test leaves nothing behind. A second argument names a file to keep
+// open all that time, shared for reading only, as a scanner might: it can
+// be neither renamed nor deleted meanwhile.
 //
 // HACK: Wine 8 shows no OpenGL drawn in a child window of another
 // process's window, so the preview's pixels cannot be read off the screen;
@@ -14,22 +14,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv)
 {
-    const DWORD start = GetTickCount();
-    if (argc == 4 && std::strcmp(argv[1], "hold") == 0) {
-        if (CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
-            return 1;
-        std::printf("held\n");
-        std::fflush(stdout);
-        while (GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 300000)
-            Sleep(100);
-        return 0;
-    }
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
+    if (argc == 3 && CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                         INVALID_HANDLE_VALUE)
+        return 1;
     RECT frame{0, 0, 300, 200};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowA("Static", "Gyrelle preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -41,6 +33,7 @@ int main(int argc, char** argv)
     SetTimer(nullptr, 0, 100, nullptr);
     RECT shown{0, 0, 0, 0};
     MSG msg;
+    const DWORD start = GetTickCount();
     while (GetFileAttributesA(argv[1]) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 300000 &&
            GetMessageA(&msg, nullptr, 0, 0) > 0) {
         DispatchMessageA(&msg);
