@@ -40,9 +40,8 @@ protected:
     {
         hostState().isPreview = preview;
         fake().classes[L"saver"] = saverWindowProc;
-        const RECT& parent = fake().parentClient;
         window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE, 0, 0,
-                                  preview ? parent.right : 64, preview ? parent.bottom : 48,
+                                  preview ? fake().parentClient.right : 64, preview ? fake().parentClient.bottom : 48,
                                   preview ? fakeWindow(1234) : nullptr, nullptr, nullptr, nullptr);
         return window_;
     }
@@ -311,7 +310,7 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {session, 4, 0, true, D},
     };
     for (const SettingChange& c : changes)
-        rows.push_back({WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&c), c.expected, {}, {0, 0, 320, 240}, c.olderWindows});
+        rows.push_back({WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&c), c.expected, {}, {}, c.olderWindows});
     for (const Row& row : rows) {
         for (bool preview : {false, true}) {
             SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << row.message << " wParam 0x" << row.wParam

@@ -69,7 +69,7 @@ status=$?
 # In place, the old running file moved aside under a fresh name and
 # deleted at the restart. A restart asked for exits 3010, of which Wine
 # passes on the low 8 bits, 194.
-cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the newer Gyrelle.scr in place" || fail "the newer Gyrelle.scr not in place"
+cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the newer file in place" || fail "the newer file not in place"
 case $status:$(pending) in 194:*'\system32\ns'*'.tmp\0') echo "ok: the old one deleted at the restart" ;;
 *) fail "exit $status, pending '$(pending)'" ;; esac
 running "$SAVER_PID" && echo "ok: the saver ran through the upgrade" || fail "the saver ended during the upgrade"
@@ -79,6 +79,17 @@ wait_status "$SAVER_PID"
 user_registry >"$WORK/hkcu.after"
 diff "$WORK/hkcu.before" "$WORK/hkcu.after" >"$WORK/hkcu.diff" && echo "ok: nothing written under HKCU" ||
     fail "written under HKCU: $(cat "$WORK/hkcu.diff")"
+
+# A folder in the way of the new file: the write fails, and neither the
+# installed file, nor its listed version, nor the restart's list changes.
+mkdir "$SYSTEM_SCR.new"
+before=$(pending)
+run "$INSTALLER" /S
+check "a failed write exits 2" 2 "$?"
+cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the installed Gyrelle.scr stayed" || fail "Gyrelle.scr changed"
+check "listed version after a failed write" "$NEWER" "$(query "$UNINSTALL_KEY" DisplayVersion)"
+check "restart's list after a failed write" "$before" "$(pending)"
+rmdir "$SYSTEM_SCR.new"
 
 # Another program holds Gyrelle.scr open (not even a rename works) and
 # keeps Wine's server running until the restart below: Wine's restart is
@@ -91,20 +102,10 @@ timeout 600 "$WINE_RUN" reg add 'HKLM\System\CurrentControlSet\Control\Session M
     /t REG_MULTI_SZ /d '\??\C:\other.new\0!\??\C:\other.dll' /f >/dev/null 2>&1
 before=$(pending)
 
-# A folder in the way of the new file: the write fails, and neither the
-# installed file, nor its listed version, nor the restart's list changes.
-mkdir "$SYSTEM_SCR.new"
-timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
-check "a failed write exits 2" 2 "$?"
-cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && echo "ok: the installed Gyrelle.scr stayed" || fail "Gyrelle.scr changed"
-check "listed version after a failed write" "$NEWER" "$(query "$UNINSTALL_KEY" DisplayVersion)"
-check "restart's list after a failed write" "$before" "$(pending)"
-rmdir "$SYSTEM_SCR.new"
-
 # Held open: the (older) file takes the name at the restart, exit 3010.
 timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
 check "an upgrade left to the restart exits 3010" 194 "$?"
-case $(pending) in "$before"*'Gyrelle.scr.new\0!\??\C:\windows\system32\Gyrelle.scr'*) echo "ok: renamed at the restart" ;;
+case $(pending) in "$before"*'Gyrelle.scr.new\0!\??\C:\windows\system32\Gyrelle.scr'*) echo "ok: left to the restart" ;;
 *) fail "no rename at the restart: '$(pending)'" ;; esac
 check "listed version left to the restart" "$VERSION" "$(query "$UNINSTALL_KEY" DisplayVersion)"
 
@@ -114,18 +115,18 @@ timeout 600 "$WINE_RUN" reg add 'HKCU\Software\Orvanti\Gyrelle Screen Saver' /v 
 timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
 # Run before the restart as a deployment tool runs it, the command line as
 # it stands: it returns once done, 3010 for the held file it deletes then.
-printf '%s\r\nexit /b %%errorlevel%%\r\n' "$(query "$UNINSTALL_KEY" QuietUninstallString)" >"$WINEPREFIX/drive_c/quiet.bat"
-timeout 600 "$WINE_RUN" cmd /c 'C:\quiet.bat' >/dev/null 2>&1
+printf '%s\r\nexit %%errorlevel%%\r\n' "$(query "$UNINSTALL_KEY" QuietUninstallString)" >"$WINEPREFIX/drive_c/q.bat"
+timeout 600 "$WINE_RUN" cmd /c 'C:\q.bat' >/dev/null 2>&1
 check "quiet uninstall exits 3010" 194 "$?"
 check "uninstall entry removed when it returns" "" "$(query "$UNINSTALL_KEY")"
-case $(pending) in *Gyrelle.scr.new* | *'!\??\C:\windows\system32\Gyrelle.scr'*) fail "still renamed: '$(pending)'" ;;
+case $(pending) in *Gyrelle.scr.new* | *'!\??\C:\windows\system32\Gyrelle.scr'*) fail "still renamed: $(pending)" ;;
 "$before"*) echo "ok: the rename cancelled, the other program's kept" ;;
 *) fail "restart's list after the uninstall: '$(pending)'" ;; esac
 touch "$WINEPREFIX/drive_c/restart"
 wait "$HOLDER"
 timeout 600 wineserver -w
 run wineboot
-[ ! -e "$SYSTEM_SCR" ] && [ ! -e "$SYSTEM_SCR.new" ] && echo "ok: no Gyrelle.scr after the restart" || fail "Gyrelle.scr is back"
+[ ! -e "$SYSTEM_SCR" ] && [ ! -e "$SYSTEM_SCR.new" ] && echo "ok: nothing back after the restart" || fail "it is back"
 [ ! -e "$INSTALL_DIR" ] && echo "ok: install folder removed" || fail "left: $(ls "$INSTALL_DIR")"
 check "no longer the user's saver" "" "$(query 'HKCU\Control Panel\Desktop' SCRNSAVE.EXE)"
 check "user's settings removed" "" "$(query 'HKCU\Software\Orvanti')"
