@@ -3,8 +3,8 @@
 # prefix of its own: it puts the .scr into the system folder and registers
 # itself in Add/Remove Programs, and writes nothing under HKEY_CURRENT_USER
 # (it runs elevated, maybe as another account than the user's). A newer
-# build installed while Gyrelle runs puts its file in place, or schedules
-# it for the restart, and Add/Remove Programs names the new version. One
+# build installed while Gyrelle runs puts its file in place (a running
+# program can be renamed), and Add/Remove Programs names the new version. One
 # whose file cannot be written changes nothing. One that cannot even rename
 # the installed file (held open) leaves it to the restart; the uninstaller,
 # run before that restart as its quiet command line stands, returns once
