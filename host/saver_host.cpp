@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -159,11 +160,12 @@ BYTE readAcLineStatus()
 // tells only the windows registered for the display's state, never with
 // SC_MONITORPOWER. Off (0) ends the saver as SC_MONITORPOWER does; on (1),
 // which also comes at once when the window registers, and dimmed (2) do not.
+// Only the setting the window registered for counts.
 bool displayTurnedOff(LPARAM setting)
 {
     const auto* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
-    if (change == nullptr || change->DataLength < sizeof(DWORD) ||
-        std::memcmp(&change->PowerSetting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) != 0)
+    if (change == nullptr || host.displaySetting == nullptr || change->DataLength < sizeof(DWORD) ||
+        std::memcmp(&change->PowerSetting, host.displaySetting, sizeof(GUID)) != 0)
         return false;
     DWORD state = 1;
     std::memcpy(&state, change->Data, sizeof state);
@@ -200,6 +202,23 @@ void handlePowerBroadcast(HWND window, WPARAM event, LPARAM flags)
         postClose(window);
         return;
     }
+}
+
+// A saver in a remote session follows its own session's display: the
+// console's may be off while the session is watched. Windows that do not
+// know the session's setting refuse it, and the console's is taken
+// instead. Never both: in a remote session the console's display going
+// off must not end the saver.
+void registerForDisplayState(HWND window)
+{
+    for (const GUID* setting : {&GUID_SESSION_DISPLAY_STATUS, &GUID_CONSOLE_DISPLAY_STATE}) {
+        // Set first: Windows reports the current state during registration.
+        host.displaySetting = setting;
+        host.displayStateNotification = RegisterPowerSettingNotification(window, setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+        if (host.displayStateNotification != nullptr)
+            return;
+    }
+    host.displaySetting = nullptr;
 }
 
 // Windows tells a child nothing when its parent's size changes, so a
@@ -458,8 +477,7 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         GetCursorPos(&host.referenceCursor);
         if (!host.isPreview) {
             hideCursor();
-            host.displayStateNotification =
-                RegisterPowerSettingNotification(window, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+            registerForDisplayState(window);
         }
         break;
     }

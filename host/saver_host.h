@@ -40,8 +40,11 @@ struct HostState {
     HMODULE inputMethodModule = nullptr;
     HIMC(WINAPI* associateContext)(HWND, HIMC) = nullptr;
     HIMC savedInputContext = nullptr;
-    // The full-screen window's registration for the display's state.
+    // The full-screen window's registration for the display's state, and
+    // the setting it is for: the session's display where Windows knows it,
+    // else the console's; null when neither could be registered.
     HPOWERNOTIFY displayStateNotification = nullptr;
+    const GUID* displaySetting = nullptr;
 };
 
 HostState& hostState();

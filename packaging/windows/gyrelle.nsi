@@ -14,13 +14,20 @@
 ; saver is left to the user, in the Screen Saver Settings or with "Install"
 ; on the .scr's context menu, which run as the user.
 ;
+; The machine is never left without a working saver: the new file is
+; written beside the old one (Gyrelle.scr.new) first, and only a whole new
+; file takes the name. A write that fails (a full disk, a scanner holding
+; the file, a permission) or a swap that fails leaves the old Gyrelle.scr,
+; or puts it back, and changes nothing else.
+;
 ; A Gyrelle that runs (a saver, the Settings' preview, on any desktop)
 ; cannot be overwritten, but Windows lets a running program be renamed: the
 ; old file is moved aside and deleted at the next restart, and the new one
 ; takes its place at once. Where even that fails, the new file takes the
 ; name at the next restart. Either way the installer asks for a restart
 ; (exit code 3010 when silent) and Add/Remove Programs names the version
-; that Gyrelle.scr is or will be after it.
+; that Gyrelle.scr is or will be after it. An uninstall before that restart
+; cancels it, so the saver does not come back unlisted.
 
 !ifndef VERSION | SCR | ICON | OUTFILE
 !error "VERSION, SCR, ICON and OUTFILE must be defined on the makensis command line"
@@ -40,6 +47,13 @@ RequestExecutionLevel admin
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define SETTINGS_KEY "Software\Orvanti\${PRODUCT}"
 !define DESKTOP_KEY "Control Panel\Desktop"
+!define INSTALLED "$SYSDIR\Gyrelle.scr"
+!define STAGED "$SYSDIR\Gyrelle.scr.new"
+; Windows keeps the renames and deletions waiting for the restart in one
+; multi-string value: pairs of the file's name ("\??\" first) and its new
+; one ("!" first when it replaces a file there), empty for a deletion.
+!define PENDING_KEY "SYSTEM\CurrentControlSet\Control\Session Manager"
+!define PENDING_VALUE "PendingFileRenameOperations"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -64,33 +78,120 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright Orvanti"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; Drops the pending renames and deletions that name Gyrelle.scr, and
+; deletes the new files they were to bring to that name; other programs'
+; pairs stay as they were, in their order.
+!macro CANCEL_PENDING un
+Function ${un}CancelPendingGyrelle
+    System::Store S
+    ; HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE | KEY_SET_VALUE
+    System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${PENDING_KEY}", i 0, i 3, *p .r0) i .r1'
+    ${If} $1 = 0
+        System::Call 'advapi32::RegQueryValueExW(p r0, w "${PENDING_VALUE}", p 0, *i .r2, p 0, *i 0 r3) i .r1'
+        ${If} $1 = 0
+        ${AndIf} $2 = 7  ; REG_MULTI_SZ
+        ${AndIf} $3 > 0
+            System::Alloc $3
+            Pop $4
+            System::Alloc $3
+            Pop $5
+            System::Call 'advapi32::RegQueryValueExW(p r0, w "${PENDING_VALUE}", p 0, p 0, p r4, *i r3 r3) i .r1'
+            ${IfThen} $1 <> 0 ${|} StrCpy $3 0 ${|}  ; changed meanwhile: left alone
+            IntPtrOp $8 $4 + $3  ; the end
+            StrCpy $6 $4         ; the next pair
+            StrCpy $7 $5         ; where the kept pairs end
+            StrCpy $9 0          ; pairs dropped
+            ${DoWhile} $6 P< $8
+                ; R0: the file, R1: its new name (R2, R3: where each starts)
+                StrCpy $R2 $6
+                System::Call 'kernel32::lstrcpynW(w .R0, p R2, i ${NSIS_MAX_STRLEN})'
+                ${IfThen} $R0 == "" ${|} ${ExitDo} ${|}  ; the list's end
+                System::Call 'kernel32::lstrlenW(p R2) i .R4'
+                IntOp $R4 $R4 + 1
+                IntOp $R4 $R4 * 2
+                IntPtrOp $R3 $R2 + $R4
+                System::Call 'kernel32::lstrcpynW(w .R1, p R3, i ${NSIS_MAX_STRLEN})'
+                System::Call 'kernel32::lstrlenW(p R3) i .R4'
+                IntOp $R4 $R4 + 1
+                IntOp $R4 $R4 * 2
+                IntPtrOp $6 $R3 + $R4
+                ${If} $R1 == "!\??\${INSTALLED}"
+                ${OrIf} $R1 == "\??\${INSTALLED}"
+                    IntOp $9 $9 + 1
+                    StrCpy $R0 $R0 "" 4
+                    ${IfThen} $R0 != "${INSTALLED}" ${|} Delete $R0 ${|}
+                ${ElseIf} $R0 == "\??\${INSTALLED}"
+                    IntOp $9 $9 + 1
+                ${Else}
+                    IntPtrOp $R4 $6 - $R2
+                    System::Call 'kernel32::RtlMoveMemory(p r7, p R2, p R4)'
+                    IntPtrOp $7 $7 + $R4
+                ${EndIf}
+            ${Loop}
+            ${If} $9 > 0
+                ${If} $7 P= $5
+                    System::Call 'advapi32::RegDeleteValueW(p r0, w "${PENDING_VALUE}")'
+                ${Else}
+                    System::Call '*$7(&i2 0)'  ; the list's end
+                    IntPtrOp $R4 $7 + 2
+                    IntPtrOp $R4 $R4 - $5
+                    System::Call 'advapi32::RegSetValueExW(p r0, w "${PENDING_VALUE}", i 0, i 7, p r5, i R4)'
+                ${EndIf}
+            ${EndIf}
+            System::Free $4
+            System::Free $5
+        ${EndIf}
+        System::Call 'advapi32::RegCloseKey(p r0)'
+    ${EndIf}
+    System::Store L
+FunctionEnd
+!macroend
+!insertmacro CANCEL_PENDING ""
+!insertmacro CANCEL_PENDING "un."
+
 Section "Gyrelle screen saver" SectionSaver
     SetOutPath "$SYSDIR"
-    ClearErrors
-    Delete "$SYSDIR\Gyrelle.scr"
-    ${If} ${Errors}
-        ; Running: moved aside under a fresh name, deleted at the restart.
+    ; An earlier upgrade's file that still waits for the restart keeps its
+    ; name; this one then takes a fresh one. Something else in the way (a
+    ; folder, say) fails the write.
+    StrCpy $0 "${STAGED}"
+    ${If} ${FileExists} "${STAGED}"
+    ${AndIfNot} ${FileExists} "${STAGED}\*.*"
         GetTempFileName $0 "$SYSDIR"
-        Delete $0
-        ClearErrors
-        Rename "$SYSDIR\Gyrelle.scr" $0
-        ${If} ${Errors}
-            StrCpy $1 "$SYSDIR\Gyrelle.scr.new"
-        ${Else}
-            Delete /REBOOTOK $0
-            StrCpy $1 "$SYSDIR\Gyrelle.scr"
-        ${EndIf}
-    ${Else}
-        StrCpy $1 "$SYSDIR\Gyrelle.scr"
     ${EndIf}
+    ; "try": a file that cannot be opened is an error here, not a question.
+    SetOverwrite try
     ClearErrors
-    File "/oname=$1" "${SCR}"
+    File "/oname=$0" "${SCR}"
+    SetOverwrite on
     ${If} ${Errors}
-        ; Nothing else changes: Add/Remove Programs keeps the old version.
-        Abort "Gyrelle.scr could not be written to $SYSDIR."
+        Delete $0
+        Abort "Gyrelle.scr could not be written to $SYSDIR; the installed saver is unchanged."
     ${EndIf}
-    ${If} $1 != "$SYSDIR\Gyrelle.scr"
-        Rename /REBOOTOK $1 "$SYSDIR\Gyrelle.scr"
+    StrCpy $1 ""
+    ClearErrors
+    ${If} ${FileExists} "${INSTALLED}"
+        ; Moved aside under a fresh name; a running one can be renamed.
+        GetTempFileName $1 "$SYSDIR"
+        Delete $1
+        ClearErrors
+        Rename "${INSTALLED}" $1
+    ${EndIf}
+    ${If} ${Errors}
+        ; Even the rename is refused: the new file takes the name at the restart.
+        Rename /REBOOTOK $0 "${INSTALLED}"
+    ${Else}
+        Rename $0 "${INSTALLED}"
+        ${If} ${Errors}
+            ${IfThen} $1 != "" ${|} Rename $1 "${INSTALLED}" ${|}
+            Delete $0
+            Abort "Gyrelle.scr could not be replaced in $SYSDIR; the installed saver is unchanged."
+        ${EndIf}
+        ; What an earlier upgrade or uninstall left for the restart would
+        ; replace or delete the new file then.
+        Call CancelPendingGyrelle
+        ; The old file, if it runs, goes at the restart.
+        ${IfThen} $1 != "" ${|} Delete /REBOOTOK $1 ${|}
     ${EndIf}
 
     SetOutPath "$INSTDIR"
@@ -101,7 +202,10 @@ Section "Gyrelle screen saver" SectionSaver
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\Gyrelle.scr,0"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    ; "_?=" (last, unquoted) runs the uninstaller in place, so that its
+    ; exit code reaches the caller; without it, it starts a copy of itself
+    ; and returns 0 at once.
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$SYSDIR" "/M=Gyrelle.scr /S=0K /G=0" $0 $1 $2
@@ -134,9 +238,19 @@ Section "Uninstall"
         DeleteRegKey /ifempty HKU "$3\Software\Orvanti"
     ${Loop}
 
+    ; An upgrade's file waiting for the restart would bring the saver back
+    ; then, unlisted.
+    Call un.CancelPendingGyrelle
+    Delete "${STAGED}"
     ; A running Gyrelle is deleted at the next restart.
-    Delete /REBOOTOK "$SYSDIR\Gyrelle.scr"
+    Delete /REBOOTOK "${INSTALLED}"
     Delete "$INSTDIR\Uninstall.exe"
+    ${If} ${FileExists} "$INSTDIR\Uninstall.exe"
+        ; Run in place (_?=), it cannot delete itself: it and its folder go
+        ; at the next restart, which nothing else needs (MOVEFILE_DELAY_UNTIL_REBOOT).
+        System::Call 'kernel32::MoveFileExW(w "$INSTDIR\Uninstall.exe", p 0, i 4)'
+        System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i 4)'
+    ${EndIf}
     RMDir "$INSTDIR"
     ; An administrator or an earlier version may have left settings for the
     ; whole machine.

@@ -131,8 +131,10 @@ struct POWERBROADCAST_SETTING {
 };
 #define PBT_POWERSETTINGCHANGE 0x8013
 #define DEVICE_NOTIFY_WINDOW_HANDLE 0x00000000
-// The display's state as a DWORD: 0 off, 1 on, 2 dimmed.
+// The display's state as a DWORD: 0 off, 1 on, 2 dimmed; the console's,
+// and the one of the session the program runs in.
 extern const GUID GUID_CONSOLE_DISPLAY_STATE;
+extern const GUID GUID_SESSION_DISPLAY_STATUS;
 // A registration of the window for a power setting; null for a window the
 // layer does not know. The display's state already reaches top-level
 // windows as SC_MONITORPOWER (monitor_power.cpp), so nothing more is sent.

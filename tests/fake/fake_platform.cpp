@@ -28,6 +28,13 @@ DWORD fakeLastError = 0;
 
 bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
 
+FakeCreatedWindow* ownWindow(HWND window)
+{
+    auto& all = fake().created;
+    const auto it = std::find_if(all.begin(), all.end(), [&](const FakeCreatedWindow& w) { return w.handle == window; });
+    return it != all.end() ? &*it : nullptr;
+}
+
 // The system components' exports.
 BOOL WINAPI fakeVerifyScreenSavePwd(HWND)
 {
@@ -151,14 +158,16 @@ BOOL IsWindow(HWND window)
     return ownWindowAlive(window) || fake().existingWindows.count(reinterpret_cast<uintptr_t>(window)) != 0;
 }
 
-// A dialog's control has the size the test gave it; any other window the
-// size of the preview's parent, so a preview never moves.
+// A dialog's control has the size the test gave it, a saver window its
+// own; another program's window is the size of the preview's parent.
 BOOL GetClientRect(HWND window, LPRECT rect)
 {
     auto control = fakeDialogs().clientRects.find(fakeHandleValue(window));
+    const FakeCreatedWindow* own = ownWindow(window);
     if (control == fakeDialogs().clientRects.end() && !IsWindow(window))
         return FALSE;
-    *rect = control != fakeDialogs().clientRects.end() ? control->second : fake().parentClient;
+    *rect = control != fakeDialogs().clientRects.end() ? control->second
+          : own != nullptr ? RECT{0, 0, own->place.right, own->place.bottom} : fake().parentClient;
     return TRUE;
 }
 
@@ -273,9 +282,8 @@ BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
 
 HWND GetParent(HWND window)
 {
-    const auto& all = fake().created;
-    const auto it = std::find_if(all.begin(), all.end(), [&](const FakeCreatedWindow& w) { return w.handle == window; });
-    return it != all.end() ? it->parent : nullptr;
+    const FakeCreatedWindow* own = ownWindow(window);
+    return own != nullptr ? own->parent : nullptr;
 }
 
 int GetSystemMetrics(int index)
@@ -483,14 +491,16 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status)
 }
 
 const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID GUID_SESSION_DISPLAY_STATUS = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
-// Recorded with the setting's name as text ("display state", or "other").
+// Recorded with the setting's name as text ("session" for its session's
+// display, or "other").
 HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags)
 {
-    const bool display = std::memcmp(setting, &GUID_CONSOLE_DISPLAY_STATE, sizeof(GUID)) == 0;
+    const bool session = std::memcmp(setting, &GUID_SESSION_DISPLAY_STATUS, sizeof(GUID)) == 0;
     fake().record("RegisterPowerSettingNotification", static_cast<HWND>(recipient), 0, flags, 0,
-                  display ? L"display state" : L"other");
-    return handle<HPOWERNOTIFY>(0x7100);
+                  session ? L"session" : L"other");
+    return session && !fake().sessionDisplayKnown ? nullptr : handle<HPOWERNOTIFY>(0x7100);
 }
 
 BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification)

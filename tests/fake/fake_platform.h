@@ -36,6 +36,8 @@ struct FakePlatform {
     DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
     bool powerStatusFails = false, glAvailable = true, createWindowFails = false, imm32Loaded = false;
+    // Windows before 8 refuse the session's display setting.
+    bool sessionDisplayKnown = true;
     // The legacy platform's system components: the registry value (empty:
     // none), "PASSWORD.CPL" with its export, the verifier's answers (none
     // left: refused) and its dialog while it runs, "MPR.DLL".

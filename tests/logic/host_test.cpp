@@ -41,7 +41,8 @@ protected:
         hostState().isPreview = preview;
         fake().classes[L"saver"] = saverWindowProc;
         window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE, 0, 0,
-                                  64, 48, preview ? fakeWindow(1234) : nullptr, nullptr, nullptr, nullptr);
+                                  preview ? fake().parentClient.right : 64, preview ? fake().parentClient.bottom : 48,
+                                  preview ? fakeWindow(1234) : nullptr, nullptr, nullptr, nullptr);
         return window_;
     }
 
@@ -249,7 +250,7 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
 
 // ---- Ending on input ---------------------------------------------------------------
 
-enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
+enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16 };
 
 // Guards the end-on-input and routing table: every key and button press
 // ends, never the wheel, releases or double clicks; mouse travel ends when
@@ -258,11 +259,14 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
 // window switching and a nested saver start are swallowed, the monitor
 // or the display going off ends (commands compared whole); the cursor is
 // hidden when shown, painted or asked for; the title never changes. In a
-// preview nothing ends, the cursor is never hidden and no display state is
-// asked for.
+// preview nothing ends, the cursor is never hidden, no display state is
+// asked for, and each tick follows the parent's size when either side of
+// it changed.
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
-    struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0}; };
+    // The preview is made 320x240; older Windows refuse the session's display.
+    struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0};
+                 RECT parent{0, 0, 320, 240}; bool olderWindows = false; };
     const int D = Default, E = Ends | Default;
     std::vector<Row> rows = {
         {WM_KEYDOWN, 'A', 0, E}, {WM_SYSKEYDOWN, 0, 0, E}, {WM_LBUTTONDOWN, 0, 0, E}, {WM_RBUTTONDOWN, 0, 0, E},
@@ -278,7 +282,9 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E}, {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, D},
         {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
         {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
-        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D},
+        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D}, {WM_TIMER, 0, 0, D},
+        {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 400, 240}}, {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 320, 300}},
+        {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 100, 50}},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
     // status change only when the mains state changed (it did not here),
@@ -291,31 +297,39 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         }
     }
     // The display's state, as the power manager reports it to the window
-    // registered for it: off ends, on and dimmed do not, nor another
+    // registered for it: the session's, or the console's where Windows
+    // refuses the session's. Off ends, on and dimmed do not, nor another
     // setting or a value too short to read.
-    struct SettingChange { GUID setting; DWORD length; DWORD value; };
-    const GUID& display = GUID_CONSOLE_DISPLAY_STATE;
+    struct SettingChange { GUID setting; DWORD length; DWORD value; bool olderWindows; int expected; };
+    const GUID& session = GUID_SESSION_DISPLAY_STATUS;
+    const GUID& console = GUID_CONSOLE_DISPLAY_STATE;
     const GUID other = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
-    static const SettingChange changes[] = {{display, 4, 0}, {display, 4, 1}, {display, 4, 2}, {other, 4, 0},
-                                            {display, 2, 0}};
-    for (const SettingChange& change : changes)
-        rows.push_back(
-            {WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&change), &change == changes ? E : D});
+    static const SettingChange changes[] = {
+        {session, 4, 0, false, E}, {session, 4, 1, false, D}, {session, 4, 2, false, D}, {console, 4, 0, false, D},
+        {other, 4, 0, false, D},   {session, 2, 0, false, D}, {console, 4, 0, true, E},   {console, 4, 2, true, D},
+        {session, 4, 0, true, D},
+    };
+    for (const SettingChange& c : changes)
+        rows.push_back({WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&c), c.expected, {}, {}, c.olderWindows});
     for (const Row& row : rows) {
         for (bool preview : {false, true}) {
             SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << row.message << " wParam 0x" << row.wParam
                                             << " lParam " << row.lParam << std::dec << " cursor " << row.cursor.x
-                                            << "," << row.cursor.y << (preview ? " in preview" : ""));
+                                            << "," << row.cursor.y << " parent " << row.parent.right << "x"
+                                            << row.parent.bottom << (preview ? " in preview" : ""));
             reset();
             fake().glAvailable = false;  // the scene's set-up is slow, and no frame is drawn here
+            fake().sessionDisplayKnown = !row.olderWindows;
             createSaver(preview);
             hostState().lastAcLineStatus = 1;
             fakeHost().cursor = row.cursor;
+            fake().parentClient = row.parent;
             const size_t hides = fake().count("SetCursor");
             const size_t defaults = fake().count("DefWindowProcW");
             const LRESULT result = saverWindowProc(window_, row.message, row.wParam, row.lParam);
-            EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : 1u);
+            EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : row.olderWindows ? 2u : 1u);
             EXPECT_EQ(closesPosted(), !preview && (row.expected & Ends) ? 1u : 0u);
+            EXPECT_EQ(fake().count("MoveWindow"), preview && (row.expected & Follows) ? 1u : 0u);
             EXPECT_EQ(fake().count("SetCursor") - hides, !preview && (row.expected & Hides) ? 1u : 0u);
             if (!preview) {
                 EXPECT_EQ(result, (row.expected & ReturnsOne) ? 1 : 0);
@@ -363,11 +377,10 @@ TEST_F(HostTest, PreviewPassesHelpToItsParent)
 
 // Guards the window's life: the input method's context is taken off it at
 // creation and given back at the end, which posts the quit message with
-// 0; the full-screen window is registered for the display's state from
+// 0; the full-screen window is registered for its session's display from
 // its creation to its end; each tick gives up the time slice, then draws
-// a frame; once the end
-// is approved no frame is drawn and input and painting go to the system's
-// default handling only.
+// a frame; once the end is approved no frame is drawn and input and
+// painting go to the system's default handling only.
 TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
 {
     fake().imm32Loaded = true;
@@ -375,7 +388,7 @@ TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
     const auto registered = fake().callsOf("RegisterPowerSettingNotification");
     ASSERT_EQ(registered.size(), 1u);
     EXPECT_EQ(std::make_tuple(registered[0].window, registered[0].wParam, registered[0].text),
-              std::make_tuple(window_, WPARAM(DEVICE_NOTIFY_WINDOW_HANDLE), std::wstring(L"display state")));
+              std::make_tuple(window_, WPARAM(DEVICE_NOTIFY_WINDOW_HANDLE), std::wstring(L"session")));
     saverWindowProc(window_, WM_TIMER, 0, 0);
     ASSERT_EQ(fake().count("SwapBuffers"), 1u);
     EXPECT_EQ(fake().callsOf("Sleep").at(0).wParam, 0u);

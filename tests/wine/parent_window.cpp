@@ -3,7 +3,9 @@
 // line "child WIDTHxHEIGHT" whenever the client size of its first child
 // window changes, and ends once the file named by its argument exists
 // (Wine programs take no Unix signals), or after five minutes, so that a
-// broken test leaves nothing behind.
+// broken test leaves nothing behind. A second argument names a file to keep
+// open all that time, shared for reading only, as a scanner might: it can
+// be neither renamed nor deleted meanwhile.
 //
 // HACK: Wine 8 shows no OpenGL drawn in a child window of another
 // process's window, so the preview's pixels cannot be read off the screen;
@@ -15,8 +17,11 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
+    if (argc == 3 && CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                         INVALID_HANDLE_VALUE)
+        return 1;
     RECT frame{0, 0, 300, 200};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowA("Static", "Gyrelle preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,

@@ -80,9 +80,10 @@ void watchMonitorPower()
     platformAddEventSource(&monitor);
 }
 
-// Windows' value of the setting, so the host compares the same bytes on
+// Windows' values of the settings, so the host compares the same bytes on
 // both platforms.
 const GUID GUID_CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID GUID_SESSION_DISPLAY_STATUS = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
 // The display's state already arrives as SC_MONITORPOWER above; the
 // registration is only a token, the window's own handle.
