@@ -1,6 +1,6 @@
 #include "scene_window.h"
 
-#include "scene.h"
+#include "scene_window.h"
 #include "settings/settings_store.h"
 #include "vectors_and_random.h"
 
@@ -39,7 +39,7 @@ struct WindowState {
     std::vector<RECT> layout;
 };
 
-WindowState scene;
+WindowState sceneWindow;
 
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
 {
@@ -55,9 +55,9 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
 std::vector<SceneViewport> sceneViewports(HWND window, int width, int height)
 {
     std::vector<RECT> parts;
-    if (scene.fixedLayout) {
-        parts = monitorsInWindow(RECT{0, 0, width, height}, scene.layout);
-    } else if (scene.followsMonitors) {
+    if (sceneWindow.fixedLayout) {
+        parts = monitorsInWindow(RECT{0, 0, width, height}, sceneWindow.layout);
+    } else if (sceneWindow.followsMonitors) {
         RECT place{0, 0, 0, 0};
         std::vector<RECT> monitors;
         if (GetWindowRect(window, &place) &&
@@ -102,10 +102,12 @@ bool leavesGaps(const std::vector<SceneViewport>& viewports, int width, int heig
 // picture holds none.
 Picture desktopUnder(const Picture& desktop, const SceneViewport& viewport)
 {
-    if (viewport.x == 0 && viewport.y == 0 && viewport.width == scene.width && viewport.height == scene.height)
+    const int width = sceneWindow.width;
+    const int height = sceneWindow.height;
+    if (viewport.x == 0 && viewport.y == 0 && viewport.width == width && viewport.height == height)
         return desktop;
-    const bool fits = desktop.width == scene.width && desktop.height == scene.height;
-    const Picture fitted = fits ? Picture{} : stretchNearest(desktop, scene.width, scene.height);
+    const bool fits = desktop.width == width && desktop.height == height;
+    const Picture fitted = fits ? Picture{} : stretchNearest(desktop, width, height);
     return cutOut(fits ? desktop : fitted, viewport.x, viewport.y, viewport.width, viewport.height);
 }
 
@@ -115,29 +117,29 @@ Picture desktopUnder(const Picture& desktop, const SceneViewport& viewport)
 void layOutScenes(HWND window, int width, int height)
 {
     const std::vector<SceneViewport> viewports = sceneViewports(window, width, height);
-    scene.width = width;
-    scene.height = height;
+    sceneWindow.width = width;
+    sceneWindow.height = height;
     for (size_t i = 0; i < viewports.size(); ++i) {
-        if (i < scene.scenes.size()) {
-            scene.scenes[i]->resize(viewports[i]);
+        if (i < sceneWindow.scenes.size()) {
+            sceneWindow.scenes[i]->resize(viewports[i]);
             continue;
         }
-        scene.furtherScenes.emplace_back(new Scene);
-        scene.scenes.push_back(scene.furtherScenes.back().get());
-        scene.scenes.back()->create(Picture{}, viewports[i], false);
+        sceneWindow.furtherScenes.emplace_back(new Scene);
+        sceneWindow.scenes.push_back(sceneWindow.furtherScenes.back().get());
+        sceneWindow.scenes.back()->create(Picture{}, viewports[i], false);
     }
-    while (scene.scenes.size() > viewports.size()) {
-        scene.scenes.back()->release();
-        scene.scenes.pop_back();
-        scene.furtherScenes.pop_back();
+    while (sceneWindow.scenes.size() > viewports.size()) {
+        sceneWindow.scenes.back()->release();
+        sceneWindow.scenes.pop_back();
+        sceneWindow.furtherScenes.pop_back();
     }
-    scene.clearsUncovered = leavesGaps(viewports, width, height);
+    sceneWindow.clearsUncovered = leavesGaps(viewports, width, height);
 }
 
 void createScenes(HWND window)
 {
-    seedRandom(scene.fixedSeed ? scene.seed : static_cast<uint32_t>(std::time(nullptr)));
-    scene.deviceContext = GetDC(window);
+    seedRandom(sceneWindow.fixedSeed ? sceneWindow.seed : static_cast<uint32_t>(std::time(nullptr)));
+    sceneWindow.deviceContext = GetDC(window);
 
     PIXELFORMATDESCRIPTOR format{};
     format.nSize = 40;
@@ -147,15 +149,15 @@ void createScenes(HWND window)
     format.cColorBits = 24;
     format.cDepthBits = 8;
     format.iLayerType = PFD_MAIN_PLANE;
-    SetPixelFormat(scene.deviceContext, ChoosePixelFormat(scene.deviceContext, &format), &format);
+    SetPixelFormat(sceneWindow.deviceContext, ChoosePixelFormat(sceneWindow.deviceContext, &format), &format);
 
-    scene.renderingContext = wglCreateContext(scene.deviceContext);
-    if (scene.renderingContext == nullptr) {
+    sceneWindow.renderingContext = wglCreateContext(sceneWindow.deviceContext);
+    if (sceneWindow.renderingContext == nullptr) {
         MessageBoxA(window, "Screen saver can't set an appropriate OpenGL mode", "Open GL error", MB_OK);
         PostQuitMessage(-1);
         return;
     }
-    wglMakeCurrent(scene.deviceContext, scene.renderingContext);
+    wglMakeCurrent(sceneWindow.deviceContext, sceneWindow.renderingContext);
     const Picture desktop = takeDesktopPicture(window);
 
     // The aspect stays 1.3333333 whatever the shape of a scene's viewport.
@@ -175,38 +177,38 @@ void createScenes(HWND window)
     // make-current.
     GLint whole[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, whole);
-    scene.followsMonitors = GetParent(window) == nullptr;
+    sceneWindow.followsMonitors = GetParent(window) == nullptr;
     const std::vector<SceneViewport> viewports = sceneViewports(window, whole[2], whole[3]);
-    scene.width = whole[2];
-    scene.height = whole[3];
-    scene.scenes.assign(1, &firstScene);
+    sceneWindow.width = whole[2];
+    sceneWindow.height = whole[3];
+    sceneWindow.scenes.assign(1, &firstScene);
     // Each scene draws its own random numbers in turn, the first scene
     // exactly those it would draw alone.
     for (size_t i = 0; i < viewports.size(); ++i) {
         if (i > 0) {
-            scene.furtherScenes.emplace_back(new Scene);
-            scene.scenes.push_back(scene.furtherScenes.back().get());
+            sceneWindow.furtherScenes.emplace_back(new Scene);
+            sceneWindow.scenes.push_back(sceneWindow.furtherScenes.back().get());
         }
-        scene.scenes[i]->create(desktopUnder(desktop, viewports[i]), viewports[i]);
+        sceneWindow.scenes[i]->create(desktopUnder(desktop, viewports[i]), viewports[i]);
     }
-    scene.clearsUncovered = leavesGaps(viewports, scene.width, scene.height);
+    sceneWindow.clearsUncovered = leavesGaps(viewports, sceneWindow.width, sceneWindow.height);
     SetTimer(window, 0, 30, nullptr);
 }
 
 // Runs for both WM_CLOSE and WM_DESTROY; the second finds nothing left.
 void releaseScenes(HWND window)
 {
-    for (Scene* each : scene.scenes)
+    for (Scene* each : sceneWindow.scenes)
         each->release();
-    scene.scenes.clear();
-    scene.furtherScenes.clear();
-    if (scene.renderingContext != nullptr) {
-        wglDeleteContext(scene.renderingContext);
-        scene.renderingContext = nullptr;
+    sceneWindow.scenes.clear();
+    sceneWindow.furtherScenes.clear();
+    if (sceneWindow.renderingContext != nullptr) {
+        wglDeleteContext(sceneWindow.renderingContext);
+        sceneWindow.renderingContext = nullptr;
     }
-    if (scene.deviceContext != nullptr) {
-        ReleaseDC(window, scene.deviceContext);
-        scene.deviceContext = nullptr;
+    if (sceneWindow.deviceContext != nullptr) {
+        ReleaseDC(window, sceneWindow.deviceContext);
+        sceneWindow.deviceContext = nullptr;
     }
 }
 
@@ -214,16 +216,16 @@ void releaseScenes(HWND window)
 
 void renderFrame()
 {
-    if (scene.renderingContext == nullptr)
+    if (sceneWindow.renderingContext == nullptr)
         return;
-    if (scene.clearsUncovered) {
-        glViewport(0, 0, scene.width, scene.height);
+    if (sceneWindow.clearsUncovered) {
+        glViewport(0, 0, sceneWindow.width, sceneWindow.height);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-    for (Scene* each : scene.scenes)
+    for (Scene* each : sceneWindow.scenes)
         each->drawFrame();
-    SwapBuffers(scene.deviceContext);
+    SwapBuffers(sceneWindow.deviceContext);
 }
 
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -238,12 +240,12 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         // A preview that follows its parent's new size, or a full-screen
         // window moved onto a changed virtual screen, draws all of it.
-        if (scene.renderingContext != nullptr)
+        if (sceneWindow.renderingContext != nullptr)
             layOutScenes(window, LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_DISPLAYCHANGE:
-        if (scene.renderingContext != nullptr)
-            layOutScenes(window, scene.width, scene.height);
+        if (sceneWindow.renderingContext != nullptr)
+            layOutScenes(window, sceneWindow.width, sceneWindow.height);
         break;
     case WM_CLOSE:
     case WM_DESTROY:
@@ -273,7 +275,7 @@ std::vector<RECT> monitorsInWindow(const RECT& window, const std::vector<RECT>& 
 
 const std::vector<Scene*>& scenesOfWindow()
 {
-    return scene.scenes;
+    return sceneWindow.scenes;
 }
 
 BOOL dialogClassesHook(HINSTANCE)
@@ -283,12 +285,12 @@ BOOL dialogClassesHook(HINSTANCE)
 
 void useFixedSceneSeed(uint32_t seed)
 {
-    scene.fixedSeed = true;
-    scene.seed = seed;
+    sceneWindow.fixedSeed = true;
+    sceneWindow.seed = seed;
 }
 
 void useSceneLayout(const std::vector<RECT>& monitors)
 {
-    scene.fixedLayout = true;
-    scene.layout = monitors;
+    sceneWindow.fixedLayout = true;
+    sceneWindow.layout = monitors;
 }
