@@ -249,7 +249,7 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
 
 // ---- Ending on input ---------------------------------------------------------------
 
-enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
+enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, CoversScreen = 16 };
 
 // Guards the end-on-input and routing table: every key and button press
 // ends, never the wheel, releases or double clicks; mouse travel ends when
@@ -257,9 +257,10 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8 };
 // application becoming active ends; the power events end by their table;
 // window switching and a nested saver start are swallowed, the monitor
 // or the display going off ends (commands compared whole); the cursor is
-// hidden when shown, painted or asked for; the title never changes. In a
-// preview nothing ends, the cursor is never hidden and no display state is
-// asked for.
+// hidden when shown, painted or asked for; the title never changes; a
+// monitor change moves the window over the new virtual screen. In a
+// preview nothing ends or moves, the cursor is never hidden and no display
+// state is asked for.
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
     struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0}; };
@@ -278,7 +279,7 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E}, {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, D},
         {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
         {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
-        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D},
+        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D}, {WM_DISPLAYCHANGE, 32, MAKELPARAM(2560, 1224), CoversScreen | D},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
     // status change only when the mains state changed (it did not here),
@@ -313,7 +314,12 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             fakeHost().cursor = row.cursor;
             const size_t hides = fake().count("SetCursor");
             const size_t defaults = fake().count("DefWindowProcW");
+            fake().virtualScreen = RECT{-1280, -200, 2560, 1224};
             const LRESULT result = saverWindowProc(window_, row.message, row.wParam, row.lParam);
+            const auto moves = fake().callsOf("MoveWindow");
+            EXPECT_EQ(moves.size(), !preview && (row.expected & CoversScreen) ? 1u : 0u);
+            for (const FakeCall& move : moves)
+                EXPECT_EQ(move.text, L"-1280,-200,2560,1224");
             EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : 1u);
             EXPECT_EQ(closesPosted(), !preview && (row.expected & Ends) ? 1u : 0u);
             EXPECT_EQ(fake().count("SetCursor") - hides, !preview && (row.expected & Hides) ? 1u : 0u);
