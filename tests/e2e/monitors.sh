@@ -1,0 +1,69 @@
+#!/bin/bash
+# The full-screen saver on one X screen of 2048x768 that `xrandr
+# --setmonitor` splits into two monitors: a vortex on each, its black
+# centre dot at that monitor's centre, none at the seam, two different
+# pictures. Then the monitors change under it: one taken away, the screen
+# shrunk and grown, the monitor back; it runs on, its window covers the
+# screen, and each monitor has its vortex again.
+. "$(dirname "$0")/common.bash"
+XVFB_SCREEN=2048x768x24 start_xvfb
+split() {
+    xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null &&
+        xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null
+}
+split || { fail "no second monitor"; finish; }
+# Shards of a grey desktop cannot pass for the dot; no lightning or meteor
+# brightens it.
+xsetroot -solid grey50
+export XDG_CONFIG_HOME=$WORK/config
+mkdir -p "$XDG_CONFIG_HOME/gyrelle"
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Software\Orvanti\Gyrelle Screen Saver]' \
+    '"IntensivityOfLightnings"="0"' '"Meteorites_State"="0"' >"$XDG_CONFIG_HOME/gyrelle/registry.reg"
+
+# Ten quick raw looks at the screen, judged afterwards.
+looks() {  # NAME
+    for i in 0 1 2 3 4 5 6 7 8 9; do xwd -root -silent >"$WORK/$1.$i.xwd" && sleep 0.5; done
+}
+# Where the dot is: of the centres of the left monitor, the seam and the
+# right monitor, 1 for each whose 2x2 pixels are black in at least half the
+# looks (a speck passes over a dot now and then; no cloud stays black).
+dots() {  # NAME
+    local file
+    for file in "$WORK/$1".*.xwd; do
+        convert "$file" \( -clone 0 -crop 2x2+511+383 \) \( -clone 0 -crop 2x2+1023+383 \) \
+            \( -clone 0 -crop 2x2+1535+383 \) -delete 0 -format '%[fx:maxima*255<1]' info:
+        echo
+    done | awk '{ for (i = 1; i <= 3; i++) n[i] += substr($0, i, 1) }
+                END { for (i = 1; i <= 3; i++) printf "%d", (n[i] >= NR / 2) }'
+}
+judge() {  # NAME
+    check "$1: dots at the monitors' centres (512,384), (1536,384), none at the seam" 101 "$(dots "$1")"
+    [ "$(compare -metric AE "$WORK/$1.9.xwd[1024x768+0+0]" "$WORK/$1.9.xwd[1024x768+1024+0]" null: 2>&1)" != 0 ] &&
+        echo "ok: $1: the two monitors show different pictures" || fail "$1: both monitors show the same picture"
+}
+window_covers() {  # WIDTHxHEIGHT
+    [ "$(xwininfo -id "$id" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+                                   /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}')" = "$1+0+0" ]
+}
+
+start_saver /s
+id=$(wait_for_window "Screen Saver") || { fail "no saver window"; finish; }
+looks split
+xrandr --delmonitor right >/dev/null
+# Xvfb cannot keep its output at 2048 pixels on a 1024 screen: xrandr
+# switches it off and says so.
+xrandr --fb 1024x768 >/dev/null 2>&1
+wait_until "$CEILING" window_covers 1024x768 && echo "ok: the window follows the shrunk screen" ||
+    fail "the window did not follow the shrunk screen"
+# The left monitor stays defined throughout.
+xrandr --fb 2048x768 && xrandr --output screen --mode 2048x768 &&
+    xrandr --setmonitor right 1024/270x768/203+1024+0 none >/dev/null || fail "the screen did not grow back"
+wait_until "$CEILING" window_covers 2048x768 && echo "ok: the window follows the grown screen" ||
+    fail "the window did not follow the grown screen"
+# The monitors are looked at once a second.
+sleep 2
+looks changed
+running "$SAVER_PID" && echo "ok: the saver runs on" || fail "the saver ended: $(cat "$WORK/saver.err")"
+judge split
+judge changed
+finish
