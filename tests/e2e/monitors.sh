@@ -6,6 +6,7 @@
 # shrunk and grown, the monitor back; it runs on, its window covers the
 # screen, and each monitor has its vortex again.
 . "$(dirname "$0")/common.bash"
+. "$(dirname "$0")/monitor_looks.bash"
 XVFB_SCREEN=2048x768x24 start_xvfb
 split() {
     xrandr --setmonitor left 1024/270x768/203+0+0 screen >/dev/null &&
@@ -20,24 +21,9 @@ mkdir -p "$XDG_CONFIG_HOME/gyrelle"
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Software\Orvanti\Gyrelle Screen Saver]' \
     '"IntensivityOfLightnings"="0"' '"Meteorites_State"="0"' >"$XDG_CONFIG_HOME/gyrelle/registry.reg"
 
-# Ten quick raw looks at the screen, judged afterwards.
-looks() {  # NAME
-    for i in 0 1 2 3 4 5 6 7 8 9; do xwd -root -silent >"$WORK/$1.$i.xwd" && sleep 0.5; done
-}
-# Where the dot is: of the centres of the left monitor, the seam and the
-# right monitor, 1 for each whose 2x2 pixels are black in at least half the
-# looks (a speck passes over a dot now and then; no cloud stays black).
-dots() {  # NAME
-    local file
-    for file in "$WORK/$1".*.xwd; do
-        convert "$file" \( -clone 0 -crop 2x2+511+383 \) \( -clone 0 -crop 2x2+1023+383 \) \
-            \( -clone 0 -crop 2x2+1535+383 \) -delete 0 -format '%[fx:maxima*255<1]' info:
-        echo
-    done | awk '{ for (i = 1; i <= 3; i++) n[i] += substr($0, i, 1) }
-                END { for (i = 1; i <= 3; i++) printf "%d", (n[i] >= NR / 2) }'
-}
 judge() {  # NAME
-    check "$1: dots at the monitors' centres (512,384), (1536,384), none at the seam" 101 "$(dots "$1")"
+    check "$1: dots at the monitors' centres (512,384), (1536,384), none at the seam" 101 \
+        "$(dots "$1" 512,384 1024,384 1536,384)"
     [ "$(compare -metric AE "$WORK/$1.9.xwd[1024x768+0+0]" "$WORK/$1.9.xwd[1024x768+1024+0]" null: 2>&1)" != 0 ] &&
         echo "ok: $1: the two monitors show different pictures" || fail "$1: both monitors show the same picture"
 }
