@@ -18,6 +18,7 @@
 //     x11_screen.cpp    other clients' windows, focus, cursor, metrics
 //     x11_monitor.cpp   the monitors (XRandR 1.5, Xinerama) and their
 //                       changes, as WM_DISPLAYCHANGE
+//     monitor_order.h   which monitors count, and their order: no X
 //     frame_window.cpp  the window of its own that --window runs a preview in
 //     frame_rate.cpp    the frame rate over a window's frames (--fps)
 //     glx_context.cpp   the X windows' OpenGL contexts (GLX)

@@ -9,6 +9,7 @@
 //   desktop_picture.cpp what lay under a new window, for the shards
 #pragma once
 
+#include "platform/linux/window/monitor_order.h"
 #include "platform/linux/window_object.h"
 
 #include <X11/Xlib.h>
@@ -35,19 +36,6 @@ struct X11Window : PlatformWindow {
     bool topLevel = false;
     Picture desktop;                 // what lay under it; taken once by the scene
 };
-
-// A monitor in root coordinates; primary as the server says.
-struct MonitorArea {
-    RECT rect;
-    bool primary;
-};
-
-// The monitors as the layer enumerates them, from what a server listed:
-// empty rectangles dropped, a rectangle listed twice (mirrored outputs)
-// once, exactly one primary (the first marked, else the first listed)
-// and first, then the others top to bottom, left to right
-// (x11_monitor.cpp).
-std::vector<MonitorArea> orderMonitors(const std::vector<MonitorArea>& found);
 
 // The connection and what the X files share of it.
 struct X11Connection {
