@@ -95,7 +95,7 @@ void ReferenceCloudTexture::addPuff(int32_t x, int32_t y)
 void ReferenceCloudTexture::advance()
 {
     int32_t direction = 0;
-    settingsStore.get("DirectionOfClouds", direction);
+    settingsStore.get(Setting::directionOfClouds, direction);
     const int32_t count = static_cast<int32_t>(randomUnit() * 6.0);
     if (direction == 0) {
         for (int32_t n = 0; n < count; ++n) {
@@ -123,8 +123,8 @@ void ReferenceCloudTexture::colorize()
 {
     int32_t light = 0;
     int32_t proper = 0;
-    settingsStore.get("LightColor", light);
-    settingsStore.get("ProperColor", proper);
+    settingsStore.get(Setting::lightColor, light);
+    settingsStore.get(Setting::properColor, proper);
     const double lr = light & 0xFF, lg = (light >> 8) & 0xFF, lb = (light >> 16) & 0xFF;
     const double pr = proper & 0xFF, pg = (proper >> 8) & 0xFF, pb = (proper >> 16) & 0xFF;
     double prev = 0.0;

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -16,7 +17,8 @@ const char usageText[] =
     "Usage: gyrelle [SWITCH]\n"
     "       gyrelle [--root | --window | --window-id WINDOW] [--fps | --no-fps]\n"
     "               [--install] [--visual VISUAL]\n"
-    "       gyrelle --record FILE --frames N [--size WxH] [--seed S] [--desktop PICTURE.png]\n"
+    "       gyrelle --record FILE --frames N [--size WxH | --monitors LAYOUT] [--seed S]\n"
+    "               [--desktop PICTURE.png]\n"
     "       gyrelle --help | --version\n"
     "\n"
     "A vortex of flowing clouds, shards of the desktop, lightning and meteors.\n"
@@ -45,7 +47,10 @@ const char usageText[] =
     "Recorder (offscreen, no display needed; in any order, --opt=value allowed):\n"
     "  --record FILE   write FILE.png (last frame) or FILE.gif (every frame)\n"
     "  --frames N      number of frames, 30 ms each\n"
-    "  --size WxH      picture size, default 1024x768\n"
+    "  --size WxH      picture size, default 1024x768: one monitor\n"
+    "  --monitors WxH+X+Y[,WxH+X+Y...]\n"
+    "                  monitors laid out as on a screen, each with its own vortex;\n"
+    "                  X and Y may be negative; the picture is their bounding box\n"
     "  --seed S        random seed instead of the time, for repeatable files\n"
     "  --desktop P.png the desktop picture the shards are made of\n"
     "  --fps           the frame rate it renders at, in the corner as on screen\n"
@@ -83,6 +88,7 @@ enum Option {
     optSize,
     optSeed,
     optDesktop,
+    optMonitors,
 };
 
 const option longOptions[] = {
@@ -100,6 +106,7 @@ const option longOptions[] = {
     {"size", required_argument, nullptr, optSize},
     {"seed", required_argument, nullptr, optSeed},
     {"desktop", required_argument, nullptr, optDesktop},
+    {"monitors", required_argument, nullptr, optMonitors},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -179,6 +186,61 @@ bool parseSize(const std::string& text, int& width, int& height)
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
+    return true;
+}
+
+// A signed whole number of at most 12 characters, nothing else.
+bool parseOffset(const std::string& text, long long& value)
+{
+    if (text.size() < 2 || (text[0] != '+' && text[0] != '-'))
+        return false;
+    long long magnitude = 0;
+    if (!parseNumber(text.substr(1), 0, maxRecordSide, magnitude))
+        return false;
+    value = text[0] == '-' ? -magnitude : magnitude;
+    return true;
+}
+
+// "WxH+X+Y[,WxH+X+Y...]" (X and Y also with "-") into monitors moved so that
+// their bounding box starts at 0,0, and that box's size; false when the text
+// is not such a list or the box is larger than a recording may be.
+bool parseMonitors(const std::string& text, std::vector<RecordMonitor>& monitors, int& width, int& height)
+{
+    std::vector<RecordMonitor> found;
+    long long left = 0;
+    long long top = 0;
+    long long right = 0;
+    long long bottom = 0;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        const std::string one = text.substr(start, end - start);
+        const size_t signs = one.find_first_of("+-");
+        const size_t secondSign = signs == std::string::npos ? signs : one.find_first_of("+-", signs + 1);
+        RecordMonitor m{0, 0, 0, 0};
+        long long x = 0;
+        long long y = 0;
+        if (secondSign == std::string::npos || !parseSize(one.substr(0, signs), m.width, m.height) ||
+            !parseOffset(one.substr(signs, secondSign - signs), x) || !parseOffset(one.substr(secondSign), y) ||
+            found.size() == maxRecordMonitors)
+            return false;
+        m.x = static_cast<int>(x);
+        m.y = static_cast<int>(y);
+        left = found.empty() ? x : std::min(left, x);
+        top = found.empty() ? y : std::min(top, y);
+        right = found.empty() ? x + m.width : std::max(right, x + m.width);
+        bottom = found.empty() ? y + m.height : std::max(bottom, y + m.height);
+        found.push_back(m);
+        start = end + 1;
+    }
+    if (right - left > maxRecordSide || bottom - top > maxRecordSide)
+        return false;
+    for (RecordMonitor& m : found) {
+        m.x -= static_cast<int>(left);
+        m.y -= static_cast<int>(top);
+    }
+    monitors = found;
+    width = static_cast<int>(right - left);
+    height = static_cast<int>(bottom - top);
     return true;
 }
 
@@ -337,6 +399,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
     std::string xscreensaverOption;
     std::string windowId;
     bool haveFrames = false;
+    bool haveSize = false;
+    bool haveMonitors = false;
 
     // '+': stop at the first argument that is no option (reported below);
     // ':': a missing value is told apart from an unknown option.
@@ -403,6 +467,15 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
             if (!parseSize(value, line.record.width, line.record.height))
                 return bad("--size needs WxH with each side from 1 to " + std::to_string(maxRecordSide) +
                            ", not '" + value + "'");
+            haveSize = true;
+            recorderOption = true;
+            break;
+        case optMonitors:
+            if (!parseMonitors(value, line.record.monitors, line.record.width, line.record.height))
+                return bad("--monitors needs 1 to " + std::to_string(maxRecordMonitors) +
+                           " of WxH+X+Y, separated by commas, within " + std::to_string(maxRecordSide) + "x" +
+                           std::to_string(maxRecordSide) + ", not '" + value + "'");
+            haveMonitors = true;
             recorderOption = true;
             break;
         case optSeed:
@@ -440,6 +513,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
             return bad("--record needs a file ending in .png or .gif");
         if (!haveFrames)
             return bad("--frames is required");
+        if (haveSize && haveMonitors)
+            return bad("--size does not go with --monitors: the picture is the monitors' bounding box");
         line.run = CommandLine::Run::recorder;
         return line;
     }

@@ -54,6 +54,14 @@ int runRecorder(const RecordOptions& options)
     // Without --seed, the one main chose from the time and the process.
     if (options.seeded)
         useFixedSceneSeed(options.seed);
+    // The layout asked for, never the monitors of a display that happens to
+    // be there.
+    std::vector<RECT> layout{RECT{0, 0, options.width, options.height}};
+    if (!options.monitors.empty())
+        layout.clear();
+    for (const RecordMonitor& m : options.monitors)
+        layout.push_back(RECT{m.x, m.y, m.x + m.width, m.y + m.height});
+    useSceneLayout(layout);
     HWND window = createOffscreenWindow(options.width, options.height, SceneWindowProc,
                                         options.desktop.empty() ? nullptr : &desktop);
     SendMessageW(window, WM_CREATE, 0, 0);

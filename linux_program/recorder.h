@@ -6,6 +6,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A monitor of a recorded layout, in pixels of the picture from its
+// top-left corner.
+struct RecordMonitor {
+    int x;
+    int y;
+    int width;
+    int height;
+};
 
 struct RecordOptions {
     std::string output;
@@ -16,10 +26,13 @@ struct RecordOptions {
     bool seeded = false;
     uint32_t seed = 0;
     std::string desktop;
+    // Empty: one monitor filling width x height.
+    std::vector<RecordMonitor> monitors;
 };
 
-// Largest accepted surface side and frame count.
+// Largest accepted surface side, monitor count and frame count.
 constexpr int maxRecordSide = 8192;
+constexpr size_t maxRecordMonitors = 16;
 constexpr long maxRecordFrames = 10000000;
 
 // Exit statuses of the recorder (and of the program, see --help).

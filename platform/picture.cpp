@@ -25,3 +25,23 @@ Picture stretchNearest(const Picture& from, int width, int height)
     }
     return to;
 }
+
+Picture cutOut(const Picture& from, int x, int y, int width, int height)
+{
+    Picture to;
+    if (!from.holdsPixels() || x < 0 || y < 0 || width <= 0 || height <= 0 || x > from.width - width ||
+        y > from.height - height)
+        return to;
+    try {
+        to.rgba.reserve(static_cast<size_t>(width) * height * 4);
+    } catch (const std::bad_alloc&) {
+        return to;
+    }
+    to.width = width;
+    to.height = height;
+    for (int row = y; row < y + height; ++row) {
+        const auto start = from.rgba.begin() + (static_cast<ptrdiff_t>(row) * from.width + x) * 4;
+        to.rgba.insert(to.rgba.end(), start, start + static_cast<ptrdiff_t>(width) * 4);
+    }
+    return to;
+}

@@ -25,3 +25,8 @@ struct Picture {
 // from the lower-left corner (nearest sample, no blending). An empty
 // picture when `from` holds no pixels or the size is not positive.
 Picture stretchNearest(const Picture& from, int width, int height);
+
+// The width x height part of the picture whose lower-left pixel is (x, y),
+// counted from the lower-left corner. An empty picture when `from` holds no
+// pixels or the part does not lie wholly inside it.
+Picture cutOut(const Picture& from, int x, int y, int width, int height);

@@ -235,7 +235,7 @@ void CloudTexture::addPuff(int32_t x, int32_t y)
 void CloudTexture::advance()
 {
     int32_t direction = 0;
-    settingsStore.get("DirectionOfClouds", direction);
+    settingsStore.get(Setting::directionOfClouds, direction);
 
     // A draw of exactly 1.0 gives the rare sixth puff.
     const int32_t count = truncate(randomUnit() * 6.0);
@@ -405,8 +405,8 @@ void CloudTexture::writePixels()
 {
     int32_t light = 0;
     int32_t proper = 0;
-    settingsStore.get("LightColor", light);
-    settingsStore.get("ProperColor", proper);
+    settingsStore.get(Setting::lightColor, light);
+    settingsStore.get(Setting::properColor, proper);
     const Palette palette{static_cast<double>(light & 0xFF),          static_cast<double>((light >> 8) & 0xFF),
                           static_cast<double>((light >> 16) & 0xFF),  static_cast<double>(proper & 0xFF),
                           static_cast<double>((proper >> 8) & 0xFF), static_cast<double>((proper >> 16) & 0xFF)};

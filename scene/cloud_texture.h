@@ -94,5 +94,3 @@ private:
 
     VectorUnit vectorUnit_;
 };
-
-extern CloudTexture cloudTexture;

@@ -44,7 +44,7 @@ void DriftParticles::spawnOne()
 void DriftParticles::drawFrame()
 {
     // Read every frame: a change steers only the specks born from now on.
-    if (settingValue("DirectionOfClouds") != 0) {
+    if (settingValue(Setting::directionOfClouds) != 0) {
         spawnDepth_ = deepEnd;
         speed_ = 0.6;
     } else {

@@ -53,5 +53,3 @@ private:
     int32_t birthCounter_ = 0;
     int32_t drawnLastFrame_ = 0;
 };
-
-extern DriftParticles driftParticles;

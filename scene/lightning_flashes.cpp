@@ -116,7 +116,7 @@ double LightningFlash::drawBolt(GLuint glowTexture, BoltTrace* trace) const
 
 void LightningFlashes::setUp()
 {
-    lightningProbability_ = settingValue("IntensivityOfLightnings") * 0.001;
+    lightningProbability_ = settingValue(Setting::intensivityOfLightnings) * 0.001;
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     glGenTextures(1, &lightningGlowTexture_);

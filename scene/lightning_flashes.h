@@ -85,5 +85,3 @@ private:
     int32_t flashesDrawnLastFrame_ = 0;
     double skyAlphaLastFrame_ = 0.0;
 };
-
-extern LightningFlashes lightningFlashes;

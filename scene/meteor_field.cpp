@@ -113,8 +113,8 @@ void MeteorField::buildCircleList()
 void MeteorField::setUp()
 {
     buildCircleList();
-    intoDepth = settingValue("DirectionOfClouds") == 0;
-    const int32_t n = settingValue("Meteorites_ColorOfTile");
+    intoDepth = settingValue(Setting::directionOfClouds) == 0;
+    const int32_t n = settingValue(Setting::meteoritesColorOfTile);
     trailColour[0] = (n & 0xFF) * byteToFraction;
     trailColour[1] = ((n >> 8) & 0xFF) * byteToFraction;
     trailColour[2] = ((n >> 16) & 0xFF) * byteToFraction;

@@ -111,5 +111,3 @@ private:
     void drawFlareFan(double alpha, const FlareElement& element, const Vector2& centre,
                       const FlareColour& rim) const;
 };
-
-extern MeteorField meteorField;

@@ -1,55 +1,140 @@
 #include "scene_window.h"
 
-#include "cloud_texture.h"
-#include "drift_particles.h"
-#include "lightning_flashes.h"
-#include "meteor_field.h"
-#include "screen_shards.h"
+#include "scene.h"
 #include "settings/settings_store.h"
 #include "vectors_and_random.h"
-#include "vortex_mesh.h"
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
-#include <new>
+#include <memory>
 
 // The process-wide objects, in their order of construction: the settings
-// come first because the cloud texture colours itself from them when it is
-// built. Kept in this one file so that C++ guarantees the order. None is
-// ever destroyed: the host ends the process directly. The meteor field draws
-// its first countdown here, before the generator is seeded.
-const SettingEntry settingDefaults[7] = {
-    {"DirectionOfClouds", 0},
-    {"IntensivityOfLightnings", 30},
-    {"LightColor", 138842},
-    {"ProperColor", 16637612},
-    {"Meteorites_ColorOfTile", 16777215},
-    {"Meteorites_State", 1},
-    {"", 0},
-};
+// store comes first because the first scene's cloud texture colours itself
+// from it when it is built. Kept in this one file so that C++ guarantees
+// the order. Neither is ever destroyed: the host ends the process directly.
+// The first scene's meteor field draws its first countdown here, before the
+// generator is seeded. A window that covers one monitor, and every preview,
+// shows this scene alone; the scenes of further monitors are made when a
+// window needs them.
 SettingsStore settingsStore("Gyrelle Screen Saver", settingDefaults);
-CloudTexture cloudTexture(256, 256);
-DriftParticles driftParticles;
-LightningFlashes lightningFlashes;
-ScreenShards screenShards;
-MeteorField meteorField;
+Scene firstScene;
 
 namespace {
 
-struct SceneState {
+struct WindowState {
     HDC deviceContext = nullptr;
     HGLRC renderingContext = nullptr;
-    GLuint mainTexture = 0;
-    VortexMesh* vortexMesh = nullptr;
-    GLfloat centreDotSize = 2.0f;
+    // The window's scenes, one per monitor; the first is firstScene.
+    std::vector<Scene*> scenes;
+    std::vector<std::unique_ptr<Scene>> furtherScenes;
+    // A full-screen window lays its scenes out on the system's monitors.
+    bool followsMonitors = false;
+    // Parts of the window that no monitor shows, cleared each frame.
+    bool clearsUncovered = false;
+    int width = 0;
+    int height = 0;
     bool fixedSeed = false;
     uint32_t seed = 0;
+    bool fixedLayout = false;
+    std::vector<RECT> layout;
 };
 
-SceneState scene;
+WindowState scene;
 
-void createScene(HWND window)
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<RECT>*>(found)->push_back(info.rcMonitor);
+    return TRUE;
+}
+
+// The scenes' rectangles in OpenGL's window coordinates for a window of
+// width x height: one per monitor it shows, or the whole window.
+std::vector<SceneViewport> sceneViewports(HWND window, int width, int height)
+{
+    std::vector<RECT> parts;
+    if (scene.fixedLayout) {
+        parts = monitorsInWindow(RECT{0, 0, width, height}, scene.layout);
+    } else if (scene.followsMonitors) {
+        RECT place{0, 0, 0, 0};
+        std::vector<RECT> monitors;
+        if (GetWindowRect(window, &place) &&
+            EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors)))
+            parts = monitorsInWindow(RECT{place.left, place.top, place.left + width, place.top + height}, monitors);
+    }
+    if (parts.empty())
+        parts.push_back(RECT{0, 0, width, height});
+    std::vector<SceneViewport> viewports;
+    for (const RECT& part : parts)
+        viewports.push_back(SceneViewport{part.left, height - part.bottom, part.right - part.left,
+                                          part.bottom - part.top});
+    return viewports;
+}
+
+// Whether the viewports leave some pixel of the window uncovered: the
+// rectangles' edges cut the window into cells, each covered or not whole.
+bool leavesGaps(const std::vector<SceneViewport>& viewports, int width, int height)
+{
+    std::vector<int> xs{0, width};
+    std::vector<int> ys{0, height};
+    for (const SceneViewport& v : viewports) {
+        xs.insert(xs.end(), {v.x, v.x + v.width});
+        ys.insert(ys.end(), {v.y, v.y + v.height});
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (size_t i = 0; i + 1 < xs.size(); ++i)
+        for (size_t j = 0; j + 1 < ys.size(); ++j) {
+            if (xs[i] == xs[i + 1] || ys[j] == ys[j + 1])
+                continue;
+            const bool covered = std::any_of(viewports.begin(), viewports.end(), [&](const SceneViewport& v) {
+                return v.x <= xs[i] && xs[i + 1] <= v.x + v.width && v.y <= ys[j] && ys[j + 1] <= v.y + v.height;
+            });
+            if (!covered)
+                return true;
+        }
+    return false;
+}
+
+// The part of a window-sized picture under `viewport`, or none when the
+// picture holds none.
+Picture desktopUnder(const Picture& desktop, const SceneViewport& viewport)
+{
+    if (viewport.x == 0 && viewport.y == 0 && viewport.width == scene.width && viewport.height == scene.height)
+        return desktop;
+    const bool fits = desktop.width == scene.width && desktop.height == scene.height;
+    const Picture fitted = fits ? Picture{} : stretchNearest(desktop, scene.width, scene.height);
+    return cutOut(fits ? desktop : fitted, viewport.x, viewport.y, viewport.width, viewport.height);
+}
+
+// Gives the window one scene per viewport: the first scenes keep going in
+// their new places, scenes for monitors that appeared start without an
+// opening, and those of monitors that went away are released.
+void layOutScenes(HWND window, int width, int height)
+{
+    const std::vector<SceneViewport> viewports = sceneViewports(window, width, height);
+    scene.width = width;
+    scene.height = height;
+    for (size_t i = 0; i < viewports.size(); ++i) {
+        if (i < scene.scenes.size()) {
+            scene.scenes[i]->resize(viewports[i]);
+            continue;
+        }
+        scene.furtherScenes.emplace_back(new Scene);
+        scene.scenes.push_back(scene.furtherScenes.back().get());
+        scene.scenes.back()->create(Picture{}, viewports[i], false);
+    }
+    while (scene.scenes.size() > viewports.size()) {
+        scene.scenes.back()->release();
+        scene.scenes.pop_back();
+        scene.furtherScenes.pop_back();
+    }
+    scene.clearsUncovered = leavesGaps(viewports, width, height);
+}
+
+void createScenes(HWND window)
 {
     seedRandom(scene.fixedSeed ? scene.seed : static_cast<uint32_t>(std::time(nullptr)));
     scene.deviceContext = GetDC(window);
@@ -73,8 +158,7 @@ void createScene(HWND window)
     wglMakeCurrent(scene.deviceContext, scene.renderingContext);
     const Picture desktop = takeDesktopPicture(window);
 
-    // The aspect stays 1.3333333 whatever the window's shape, and the
-    // viewport stays the one the window had at the first make-current.
+    // The aspect stays 1.3333333 whatever the shape of a scene's viewport.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(21.0, 1.3333333, 0.01, 100.0);
@@ -86,36 +170,36 @@ void createScene(HWND window)
     glDisable(GL_DEPTH_TEST);
     glFrontFace(GL_CW);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    scene.centreDotSize = static_cast<GLfloat>(centreDotSize(viewport[2], viewport[3]));
 
-    // Before anything is drawn: without a captured picture the front buffer
-    // is read, and it still shows whatever the system left there.
-    screenShards.setUp(desktop);
-
-    glGenTextures(1, &scene.mainTexture);
-    glBindTexture(GL_TEXTURE_2D, scene.mainTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-
+    // The window's size is the viewport OpenGL gave it at the first
+    // make-current.
+    GLint whole[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, whole);
+    scene.followsMonitors = GetParent(window) == nullptr;
+    const std::vector<SceneViewport> viewports = sceneViewports(window, whole[2], whole[3]);
+    scene.width = whole[2];
+    scene.height = whole[3];
+    scene.scenes.assign(1, &firstScene);
+    // Each scene draws its own random numbers in turn, the first scene
+    // exactly those it would draw alone.
+    for (size_t i = 0; i < viewports.size(); ++i) {
+        if (i > 0) {
+            scene.furtherScenes.emplace_back(new Scene);
+            scene.scenes.push_back(scene.furtherScenes.back().get());
+        }
+        scene.scenes[i]->create(desktopUnder(desktop, viewports[i]), viewports[i]);
+    }
+    scene.clearsUncovered = leavesGaps(viewports, scene.width, scene.height);
     SetTimer(window, 0, 30, nullptr);
-    cloudTexture.setUp();
-
-    scene.vortexMesh = new (std::nothrow) VortexMesh;
-    if (scene.vortexMesh != nullptr)
-        scene.vortexMesh->build(scene.mainTexture);
-    lightningFlashes.setUp();
-    meteorField.setUp();
 }
 
 // Runs for both WM_CLOSE and WM_DESTROY; the second finds nothing left.
-void releaseScene(HWND window)
+void releaseScenes(HWND window)
 {
-    delete scene.vortexMesh;
-    scene.vortexMesh = nullptr;
+    for (Scene* each : scene.scenes)
+        each->release();
+    scene.scenes.clear();
+    scene.furtherScenes.clear();
     if (scene.renderingContext != nullptr) {
         wglDeleteContext(scene.renderingContext);
         scene.renderingContext = nullptr;
@@ -132,35 +216,13 @@ void renderFrame()
 {
     if (scene.renderingContext == nullptr)
         return;
-
-    // The frame is never cleared: the disc covers the view, and this dot
-    // fills the small hole at its centre.
-    glColor3d(0, 0, 0);
-    glPointSize(scene.centreDotSize);
-    glBegin(GL_POINTS);
-    glVertex2d(0, 0);
-    glEnd();
-
-    glBindTexture(GL_TEXTURE_2D, scene.mainTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    // After the upload: a frame shows the image computed in the frame before.
-    cloudTexture.advance();
-
-    if (scene.vortexMesh != nullptr) {
-        glBindTexture(GL_TEXTURE_2D, scene.vortexMesh->textureName);
-        glEnable(GL_TEXTURE_2D);
-        glCallList(scene.vortexMesh->listName);
-        glDisable(GL_TEXTURE_2D);
+    if (scene.clearsUncovered) {
+        glViewport(0, 0, scene.width, scene.height);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
     }
-
-    driftParticles.drawFrame();
-    screenShards.drawFrame();
-    lightningFlashes.drawFrame();
-    // Read every frame; while it is 0 the meteors stay frozen as they are.
-    if (settingValue("Meteorites_State") != 0)
-        meteorField.drawFrame();
-
+    for (Scene* each : scene.scenes)
+        each->drawFrame();
     SwapBuffers(scene.deviceContext);
 }
 
@@ -168,19 +230,24 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        createScene(window);
+        createScenes(window);
         break;
     case WM_TIMER:
         renderFrame();
         break;
     case WM_SIZE:
-        // A preview that follows its parent's new size draws all of it.
+        // A preview that follows its parent's new size, or a full-screen
+        // window moved onto a changed virtual screen, draws all of it.
         if (scene.renderingContext != nullptr)
-            glViewport(0, 0, LOWORD(lParam), HIWORD(lParam));
+            layOutScenes(window, LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_DISPLAYCHANGE:
+        if (scene.renderingContext != nullptr)
+            layOutScenes(window, scene.width, scene.height);
         break;
     case WM_CLOSE:
     case WM_DESTROY:
-        releaseScene(window);
+        releaseScenes(window);
         break;
     default:
         break;
@@ -188,29 +255,25 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return defaultSaverProc(window, message, wParam, lParam);
 }
 
-// The hole inside the disc's innermost ring spans about 2.7 pixels at
-// 1024 x 768 and grows with the viewport; a pixel whose centre lies in it is
-// covered by nothing but the dot, and would gather the light of every
-// additive layer. The dot must cover every such pixel, with the hole's
-// radius widened by a tenth for margin. Its side is even: a point of even
-// size is centred on the pixel corner nearest its position, which is the
-// view's centre itself where the window's side is even; where it is odd,
-// the centre lies mid-pixel, the dot sits half a pixel off and must reach
-// half a pixel further. Even-sided windows up to 1024 x 768 keep the 2
-// pixels, their hole's widened radius staying under 1.5 pixels.
-double centreDotSize(int width, int height)
+std::vector<RECT> monitorsInWindow(const RECT& window, const std::vector<RECT>& monitors)
 {
-    const VortexVertex inner = VortexMesh::vertex(0, VortexMesh::stepsPerStrip - 1, 0);
-    const double reach = 1.1 * std::sqrt(inner.x * inner.x + inner.y * inner.y);
-    // Half the view's height on the plane z = 0, seen from the eye at z = 4
-    // with the field of view of 21 degrees; the width follows the fixed
-    // aspect, not the window's.
-    const double halfHeight = 4.0 * std::tan(10.5 * 3.141592653589793 / 180.0);
-    const double across = reach * 0.5 * width / (halfHeight * 1.3333333) + 0.5 * (width % 2);
-    const double up = reach * 0.5 * height / halfHeight + 0.5 * (height % 2);
-    // The pixel centres within `r` of a corner lie within the even square
-    // of side 2 * floor(r + 0.5) around it.
-    return std::max(2.0, 2.0 * std::floor(std::max(across, up) + 0.5));
+    std::vector<RECT> parts;
+    for (const RECT& monitor : monitors) {
+        RECT part{std::max(monitor.left, window.left) - window.left, std::max(monitor.top, window.top) - window.top,
+                  std::min(monitor.right, window.right) - window.left,
+                  std::min(monitor.bottom, window.bottom) - window.top};
+        const bool seen = std::any_of(parts.begin(), parts.end(), [&part](const RECT& r) {
+            return r.left == part.left && r.top == part.top && r.right == part.right && r.bottom == part.bottom;
+        });
+        if (part.left < part.right && part.top < part.bottom && !seen)
+            parts.push_back(part);
+    }
+    return parts;
+}
+
+const std::vector<Scene*>& scenesOfWindow()
+{
+    return scene.scenes;
 }
 
 BOOL dialogClassesHook(HINSTANCE)
@@ -222,4 +285,10 @@ void useFixedSceneSeed(uint32_t seed)
 {
     scene.fixedSeed = true;
     scene.seed = seed;
+}
+
+void useSceneLayout(const std::vector<RECT>& monitors)
+{
+    scene.fixedLayout = true;
+    scene.layout = monitors;
 }

@@ -137,7 +137,7 @@ void ScreenShards::setUp(const Picture& desktop)
             capture.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h) * 4]);
         if (capture) {
             glReadBuffer(GL_FRONT);
-            glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.get());
+            glReadPixels(viewport[0], viewport[1], w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.get());
             resampleCapture(capture.get(), w, h, image_.get());
         } else {
             // No room for the capture (or no viewport): the picture is black,

@@ -91,5 +91,3 @@ private:
     std::list<Shard> shards_;
     int32_t drawnLastFrame_ = 0;
 };
-
-extern ScreenShards screenShards;

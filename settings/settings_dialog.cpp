@@ -25,12 +25,12 @@ constexpr int kOkId = 1021;
 
 struct Swatch {
     int id;
-    const char* setting;
+    Setting setting;
 };
 constexpr Swatch kSwatches[3] = {
-    {kProperSwatchId, "ProperColor"},
-    {kSheenSwatchId, "LightColor"},
-    {kTileSwatchId, "Meteorites_ColorOfTile"},
+    {kProperSwatchId, Setting::properColor},
+    {kSheenSwatchId, Setting::lightColor},
+    {kTileSwatchId, Setting::meteoritesColorOfTile},
 };
 
 // The brush last handed to each swatch, replaced on its next colour
@@ -40,21 +40,14 @@ struct SwatchBrushes {
 };
 SwatchBrushes swatchBrushes;
 
-int32_t readSetting(const char* name)
-{
-    int32_t value = 0;
-    settingsStore.get(name, value);
-    return value;
-}
-
 void initialiseControls(HWND dialog)
 {
     CheckRadioButton(dialog, kForwardId, kBackwardId,
-                     readSetting("DirectionOfClouds") != 0 ? kBackwardId : kForwardId);
+                     settingValue(Setting::directionOfClouds) != 0 ? kBackwardId : kForwardId);
     CheckRadioButton(dialog, kMeteoritesOnId, kMeteoritesOffId,
-                     readSetting("Meteorites_State") != 0 ? kMeteoritesOnId : kMeteoritesOffId);
+                     settingValue(Setting::meteoritesState) != 0 ? kMeteoritesOnId : kMeteoritesOffId);
 
-    const int32_t intensity = readSetting("IntensivityOfLightnings");
+    const int32_t intensity = settingValue(Setting::intensivityOfLightnings);
     HWND scrollBar = GetDlgItem(dialog, kScrollBarId);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
@@ -109,9 +102,9 @@ int32_t scrolledIntensity(int32_t current, WORD request, WORD thumbPosition)
 }
 
 // Opens the picker on a swatch's colour and stores what the user confirms.
-void chooseColour(HWND dialog, const char* setting)
+void chooseColour(HWND dialog, Setting setting)
 {
-    const int32_t colour = readSetting(setting);
+    const int32_t colour = settingValue(setting);
     double red = (colour & 0xFF) * kByteFraction;
     double green = ((colour >> 8) & 0xFF) * kByteFraction;
     double blue = ((colour >> 16) & 0xFF) * kByteFraction;
@@ -135,16 +128,16 @@ INT_PTR handleCommand(HWND dialog, WPARAM wParam)
         return FALSE;
     switch (id) {
     case kForwardId:
-        settingsStore.set("DirectionOfClouds", 0);
+        settingsStore.set(Setting::directionOfClouds, 0);
         return TRUE;
     case kBackwardId:
-        settingsStore.set("DirectionOfClouds", 1);
+        settingsStore.set(Setting::directionOfClouds, 1);
         return TRUE;
     case kMeteoritesOnId:
-        settingsStore.set("Meteorites_State", 1);
+        settingsStore.set(Setting::meteoritesState, 1);
         return TRUE;
     case kMeteoritesOffId:
-        settingsStore.set("Meteorites_State", 0);
+        settingsStore.set(Setting::meteoritesState, 0);
         return TRUE;
     case kSetDefaultsId:
         // Only the store: the registry changes when the dialog closes.
@@ -176,7 +169,7 @@ INT_PTR swatchBrush(HWND control)
         HBRUSH& brush = swatchBrushes.brushes[i];
         if (brush != nullptr)
             DeleteObject(brush);
-        brush = CreateSolidBrush(static_cast<COLORREF>(readSetting(kSwatches[i].setting)));
+        brush = CreateSolidBrush(static_cast<COLORREF>(settingValue(kSwatches[i].setting)));
         return reinterpret_cast<INT_PTR>(brush);
     }
     return FALSE;
@@ -206,8 +199,8 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return handleCommand(dialog, wParam);
     case WM_HSCROLL: {
         const int32_t intensity =
-            scrolledIntensity(readSetting("IntensivityOfLightnings"), LOWORD(wParam), HIWORD(wParam));
-        settingsStore.set("IntensivityOfLightnings", intensity);
+            scrolledIntensity(settingValue(Setting::intensivityOfLightnings), LOWORD(wParam), HIWORD(wParam));
+        settingsStore.set(Setting::intensivityOfLightnings, intensity);
         SetScrollPos(GetDlgItem(dialog, kScrollBarId), SB_CTL, intensity, TRUE);
         return FALSE;
     }

@@ -62,7 +62,7 @@ int32_t parseDecimalText(const char* text, size_t size)
 SettingsStore::SettingsStore(const std::string& productName, const SettingEntry* defaults)
     : settingsKeyPath("Software\\Orvanti\\" + productName)
 {
-    for (const SettingEntry* entry = defaults; !entry->name.empty(); ++entry)
+    for (const SettingEntry* entry = defaults; entry->name[0] != '\0'; ++entry)
         settings.emplace(entry->name, *entry);
     load();
 }
@@ -120,9 +120,9 @@ int32_t SettingsStore::save()
     return RegCloseKey(key) == ERROR_SUCCESS ? 0 : -1;
 }
 
-int32_t settingValue(const char* name)
+int32_t settingValue(Setting setting)
 {
     int32_t value = 0;
-    settingsStore.get(name, value);
+    settingsStore.get(setting, value);
     return value;
 }

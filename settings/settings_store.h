@@ -13,15 +13,45 @@
 #include <string>
 
 struct SettingEntry {
-    std::string name;
+    const char* name;
     int32_t value;
     int32_t defaultValue;
 
-    SettingEntry(const char* entryName, int32_t number)
+    constexpr SettingEntry(const char* entryName, int32_t number)
         : name(entryName), value(number), defaultValue(number)
     {
     }
 };
+
+// The six settings, in the order of settingDefaults. The code names a
+// setting by one of these, so that a misspelt name cannot compile; the
+// registry value names are written once, in the table below.
+enum class Setting {
+    directionOfClouds,
+    intensivityOfLightnings,
+    lightColor,
+    properColor,
+    meteoritesColorOfTile,
+    meteoritesState,
+};
+
+// The built-in defaults, under the registry value names: six settings and an
+// empty-named terminator. Constant, so it is complete before anything that
+// runs at start-up reads it.
+inline constexpr SettingEntry settingDefaults[7] = {
+    {"DirectionOfClouds", 0},
+    {"IntensivityOfLightnings", 30},
+    {"LightColor", 138842},
+    {"ProperColor", 16637612},
+    {"Meteorites_ColorOfTile", 16777215},
+    {"Meteorites_State", 1},
+    {"", 0},
+};
+
+constexpr const char* settingName(Setting setting)
+{
+    return settingDefaults[static_cast<int>(setting)].name;
+}
 
 class SettingsStore {
 public:
@@ -34,6 +64,8 @@ public:
     int32_t get(const std::string& name, int32_t& value) const;
     // 0, or -1 for a name that is not a setting. No range check.
     int32_t set(const std::string& name, int32_t value);
+    int32_t get(Setting setting, int32_t& value) const { return get(settingName(setting), value); }
+    int32_t set(Setting setting, int32_t value) { return set(settingName(setting), value); }
     void resetToDefaults();
     // Reads the machine's key, then the user's over it. 0 when at least one
     // of them could be opened, -1 when neither could. Values missing, too
@@ -58,10 +90,7 @@ private:
 // limits, as the Windows C library's atol does.
 int32_t parseDecimalText(const char* text, size_t size);
 
-// The built-in defaults: six settings and an empty-named terminator.
-extern const SettingEntry settingDefaults[7];
-// The process-wide store, built right after the defaults.
+// The process-wide store, built before the scene's objects, which read it.
 extern SettingsStore settingsStore;
 
-// Reads a setting that is known to exist; 0 for an unknown name.
-int32_t settingValue(const char* name);
+int32_t settingValue(Setting setting);

@@ -260,6 +260,23 @@ BOOL SetForegroundWindow(HWND window) { fake().record("SetForegroundWindow", win
 
 HWND GetForegroundWindow() { return fake().foregroundWindow; }
 
+BOOL EnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC proc, LPARAM data)
+{
+    for (size_t i = 0; i < fake().monitors.size(); ++i)
+        proc(handle<HMONITOR>(i + 1), nullptr, &fake().monitors[i], data);
+    return TRUE;
+}
+
+BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
+{
+    const size_t index = reinterpret_cast<uintptr_t>(monitor) - 1;
+    if (index >= fake().monitors.size())
+        return FALSE;
+    info->rcMonitor = info->rcWork = fake().monitors[index];
+    info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
 HWND GetParent(HWND window)
 {
     const auto& all = fake().created;

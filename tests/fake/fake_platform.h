@@ -32,6 +32,7 @@ struct FakePlatform {
     RECT parentClient{0, 0, 320, 240};
     RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
     RECT screenClipBox{0, 0, 800, 600};
+    std::vector<RECT> monitors;  // in virtual-screen coordinates
     DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
     bool powerStatusFails = false, glAvailable = true, createWindowFails = false, imm32Loaded = false;

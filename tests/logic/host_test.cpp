@@ -537,3 +537,31 @@ TEST(SystemModules, PlantedModulesAreNeverLoaded)
 }
 
 }  // namespace
+
+// The full-screen window covers the virtual screen, whose origin is the
+// leftmost and topmost monitor's corner, so monitors left of or above the
+// primary have negative coordinates. Each scene must land on its monitor
+// in the window's own coordinates; a mirrored monitor must not get a second
+// scene drawn over the first.
+TEST(SceneLayout, MonitorsBecomeTheWindowsOwnRectangles)
+{
+    using Rects = std::vector<RECT>;
+    const struct { const char* layout; RECT window; Rects monitors; Rects parts; } cases[] = {
+        {"side by side, of different sizes", {0, 0, 2304, 1024}, {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}},
+         {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}}},
+        {"left of and above the primary", {-1024, -200, 1280, 1024}, {{0, 0, 1280, 1024}, {-1024, -200, 0, 568}},
+         {{1024, 200, 2304, 1224}, {0, 0, 1024, 768}}},
+        {"mirrored", {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}}},
+        {"partly and wholly outside the window", {0, 0, 1000, 800}, {{-10, -10, 500, 900}, {1000, 0, 1500, 800}},
+         {{0, 0, 500, 800}}},
+        {"none", {0, 0, 640, 480}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const Rects parts = monitorsInWindow(c.window, c.monitors);
+        ASSERT_EQ(parts.size(), c.parts.size()) << c.layout;
+        for (size_t i = 0; i < parts.size(); ++i)
+            EXPECT_EQ(std::make_tuple(parts[i].left, parts[i].top, parts[i].right, parts[i].bottom),
+                      std::make_tuple(c.parts[i].left, c.parts[i].top, c.parts[i].right, c.parts[i].bottom))
+                << c.layout << ", monitor " << i;
+    }
+}

@@ -52,9 +52,9 @@ protected:
 // The scroll bar's requests move the intensity and the bar (below).
 TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
 {
-    settingsStore.set("DirectionOfClouds", 5);
-    settingsStore.set("Meteorites_State", 0);
-    settingsStore.set("IntensivityOfLightnings", 250);
+    settingsStore.set(Setting::directionOfClouds, 5);
+    settingsStore.set(Setting::meteoritesState, 0);
+    settingsStore.set(Setting::intensivityOfLightnings, 250);
     // Every scroll request from the ends and from near them: the value
     // stays in 0..100 through the line and page steps, and values loaded
     // from the registry do not overflow (the steps saturate).
@@ -77,9 +77,9 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
         EXPECT_EQ(redraws(dialog), 1);
         EXPECT_EQ(fakeSendToDialog(dialog, WM_INITDIALOG, 0, 0), FALSE);
 
-        const struct { int id; const char* name; int32_t value; } radios[] = {
-            {1005, "DirectionOfClouds", 1}, {1004, "DirectionOfClouds", 0},
-            {1020, "Meteorites_State", 0}, {1019, "Meteorites_State", 1}};
+        const struct { int id; Setting name; int32_t value; } radios[] = {
+            {1005, Setting::directionOfClouds, 1}, {1004, Setting::directionOfClouds, 0},
+            {1020, Setting::meteoritesState, 0}, {1019, Setting::meteoritesState, 1}};
         for (const auto& radio : radios) {
             settingsStore.set(radio.name, 7);
             EXPECT_EQ(command(dialog, radio.id), TRUE);
@@ -89,7 +89,7 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
             settingsStore.set(settingDefaults[i].name, 3);
         EXPECT_EQ(command(dialog, 1018), TRUE);
         for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(settingValue(settingDefaults[i].name.c_str()), settingDefaults[i].defaultValue);
+            EXPECT_EQ(settingValue(static_cast<Setting>(i)), settingDefaults[i].defaultValue);
         EXPECT_EQ(std::make_tuple(checked(dialog, 1004), checked(dialog, 1019)), std::make_tuple(1004, 1019));
         EXPECT_EQ(shown(dialog), 30);
         EXPECT_EQ(redraws(dialog), 2);
@@ -99,7 +99,7 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
             {1005, BN_DOUBLECLICKED}, {1021, 1}, {1003, 0}, {1022, 0}};
         for (const auto& c : ignored)
             EXPECT_EQ(command(dialog, c.id, c.code), FALSE) << c.id << " code " << c.code;
-        EXPECT_EQ(settingValue("DirectionOfClouds"), 0);
+        EXPECT_EQ(settingValue(Setting::directionOfClouds), 0);
         EXPECT_FALSE(fakeDialogState(dialog).ended);
 
         const struct { int id; COLORREF colour; } swatches[] = {
@@ -116,9 +116,9 @@ TEST_F(SettingsDialog, ControlsShowAndSetTheStore)
         for (const auto& row : rows) {
             for (int i = 0; i < 9; ++i) {
                 SCOPED_TRACE(testing::Message() << "start " << row.start << " code " << codes[i]);
-                settingsStore.set("IntensivityOfLightnings", row.start);
+                settingsStore.set(Setting::intensivityOfLightnings, row.start);
                 EXPECT_EQ(send(dialog, WM_HSCROLL, MAKEWPARAM(codes[i], 42), 1015), FALSE);
-                EXPECT_EQ(settingValue("IntensivityOfLightnings"), row.expected[i]);
+                EXPECT_EQ(settingValue(Setting::intensivityOfLightnings), row.expected[i]);
                 EXPECT_EQ(shown(dialog), row.expected[i]);
             }
         }
@@ -137,7 +137,7 @@ TEST_F(SettingsDialog, EveryCloseSavesAndEndsWithOne)
             resetFakeHost();
             fakeHost().registryWritable = writable;
             EXPECT_EQ(run([&](HWND dialog) {
-                          settingsStore.set("IntensivityOfLightnings", -1);
+                          settingsStore.set(Setting::intensivityOfLightnings, -1);
                           const INT_PTR handled = close == WM_CLOSE ? fakeSendToDialog(dialog, WM_CLOSE, 0, 0)
                                                                     : command(dialog, 1021);
                           EXPECT_EQ(handled, TRUE);
@@ -171,13 +171,13 @@ TEST_F(SettingsDialog, EveryCloseSavesAndEndsWithOne)
 TEST_F(SettingsDialog, PickerChangesOnlyTheClickedSwatch)
 {
     enum User { TypesAndConfirms, ConfirmsUntouched, ClosesTheBox };
-    const struct { int id; const char* name; } swatches[] = {
-        {1014, "ProperColor"}, {1009, "LightColor"}, {1010, "Meteorites_ColorOfTile"}};
+    const struct { int id; Setting name; } swatches[] = {
+        {1014, Setting::properColor}, {1009, Setting::lightColor}, {1010, Setting::meteoritesColorOfTile}};
     for (User user : {TypesAndConfirms, ConfirmsUntouched, ClosesTheBox}) {
         for (const auto& swatch : swatches) {
             settingsStore.resetToDefaults();
-            settingsStore.set("Meteorites_ColorOfTile", 0x00123456);
-            const int32_t before[] = {settingValue("ProperColor"), settingValue("LightColor"), 0x00123456};
+            settingsStore.set(Setting::meteoritesColorOfTile, 0x00123456);
+            const int32_t before[] = {settingValue(Setting::properColor), settingValue(Setting::lightColor), 0x00123456};
             fakeDialogs().drivers[1111] = [user](HWND picker) {
                 if (user != ConfirmsUntouched) {
                     SetFocus(GetDlgItem(picker, 1009));
@@ -197,7 +197,7 @@ TEST_F(SettingsDialog, PickerChangesOnlyTheClickedSwatch)
             for (int i = 0; i < 3; ++i) {
                 const bool picked = swatches[i].id == swatch.id && user == TypesAndConfirms;
                 EXPECT_EQ(settingValue(swatches[i].name), picked ? 0x001E140A : before[i])
-                    << "clicked " << swatch.id << ", read " << swatches[i].name;
+                    << "clicked " << swatch.id << ", read " << settingName(swatches[i].name);
             }
         }
     }

@@ -6,16 +6,6 @@
 #include "platform/platform.h"
 #include "settings/settings_store.h"
 
-// The program's table, value for value.
-const SettingEntry settingDefaults[7] = {
-    {"DirectionOfClouds", 0},
-    {"IntensivityOfLightnings", 30},
-    {"LightColor", 138842},
-    {"ProperColor", 16637612},
-    {"Meteorites_ColorOfTile", 16777215},
-    {"Meteorites_State", 1},
-    {"", 0},
-};
 SettingsStore settingsStore("Gyrelle Screen Saver", settingDefaults);
 
 void glBegin(GLenum) {}

@@ -108,21 +108,21 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, 99);
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, 99);
         for (int direction = 0; direction < 2; ++direction) {
-            settingsStore.set("DirectionOfClouds", direction);
+            settingsStore.set(Setting::directionOfClouds, direction);
             scene.frames(200);
-            if (driftParticles.specks().size() < 1000)
-                out << "only " << driftParticles.specks().size() << " specks to draw\n";
+            if (firstScene.driftParticles.specks().size() < 1000)
+                out << "only " << firstScene.driftParticles.specks().size() << " specks to draw\n";
             for (uint32_t round = 0; round < 3; ++round) {
                 const Picture background = noise(round * 7 + direction);
-                DriftParticles oneByOne = driftParticles;
+                DriftParticles oneByOne = firstScene.driftParticles;
 
                 show(background);
                 seedRandom(round + 1);
-                driftParticles.drawFrame();
+                firstScene.driftParticles.drawFrame();
                 glFinish();
                 const Picture batched = scene.picture();
 
@@ -135,8 +135,8 @@ TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
                 const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
                 if (!diff.empty())
                     out << "direction " << direction << ", round " << round << ": " << diff << "\n";
-                if (oneByOne.specks().size() != driftParticles.specks().size())
-                    out << "the batch left " << driftParticles.specks().size() << " specks, one by one "
+                if (oneByOne.specks().size() != firstScene.driftParticles.specks().size())
+                    out << "the batch left " << firstScene.driftParticles.specks().size() << " specks, one by one "
                         << oneByOne.specks().size() << "\n";
             }
         }
@@ -152,26 +152,26 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 1);
-        settingsStore.set("Meteorites_ColorOfTile", 0x3080F0);
-        Scene scene(width, height, 4242);
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 1);
+        settingsStore.set(Setting::meteoritesColorOfTile, 0x3080F0);
+        SceneWindow scene(width, height, 4242);
         // The first frame launches a meteor; let it spray for a while, then
         // hold the next launch off so a frame walks the trail alone.
         scene.frames(120);
-        if (meteorField.countdown != -1)
+        if (firstScene.meteorField.countdown != -1)
             out << "no meteor in flight\n";
-        meteorField.countdown = 1000000;
-        if (meteorField.trail.size() < 300)
-            out << "only " << meteorField.trail.size() << " trail points\n";
+        firstScene.meteorField.countdown = 1000000;
+        if (firstScene.meteorField.trail.size() < 300)
+            out << "only " << firstScene.meteorField.trail.size() << " trail points\n";
         const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
         for (int round = 0; round < 2; ++round) {
             const Picture background = noise(1000 + round);
-            const MeteorField before = meteorField;
+            const MeteorField before = firstScene.meteorField;
             glBlendFunc(GL_SRC_ALPHA, destinations[round]);
 
             show(background);
-            meteorField.drawFrame();
+            firstScene.meteorField.drawFrame();
             glFinish();
             const Picture batched = scene.picture();
 
@@ -181,8 +181,8 @@ TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
             const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
             if (!diff.empty())
                 out << "round " << round << ": " << diff << "\n";
-            if (meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
-                out << "the batch drew " << meteorField.trailDrawnLastFrame << " of " << before.trail.size()
+            if (firstScene.meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
+                out << "the batch drew " << firstScene.meteorField.trailDrawnLastFrame << " of " << before.trail.size()
                     << " points\n";
         }
         return out.str();

@@ -22,13 +22,13 @@ namespace {
 std::string uncoveredPixels(int width, int height)
 {
     return inChild([=] {
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 0);
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 0);
         useFixedSceneSeed(3);
         HWND window = createOffscreenWindow(width, height, SceneWindowProc, nullptr);
         SendMessageW(window, WM_CREATE, 0, 0);
         // The opening shards would cover the centre in the first frames.
-        screenShards.shards().clear();
+        firstScene.screenShards.shards().clear();
         glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         SendMessageW(window, WM_TIMER, 0, 0);

@@ -38,14 +38,14 @@ std::string inChild(const std::function<std::string()>& scenario)
     return report;
 }
 
-Scene::Scene(int width, int height, uint32_t seed, const Picture* desktop)
+SceneWindow::SceneWindow(int width, int height, uint32_t seed, const Picture* desktop)
 {
     useFixedSceneSeed(seed);
     window_ = createOffscreenWindow(width, height, SceneWindowProc, desktop);
     SendMessageW(window_, WM_CREATE, 0, 0);
 }
 
-void Scene::frames(int count)
+void SceneWindow::frames(int count)
 {
     for (int i = 0; i < count; ++i)
         SendMessageW(window_, WM_TIMER, 0, 0);

@@ -17,12 +17,12 @@
 std::string inChild(const std::function<std::string()>& scenario);
 
 // A scene window as the saver makes it, with a fixed seed.
-class Scene {
+class SceneWindow {
 public:
-    Scene(int width, int height, uint32_t seed, const Picture* desktop = nullptr);
-    ~Scene() { SendMessageW(window_, WM_CLOSE, 0, 0); }
-    Scene(const Scene&) = delete;
-    Scene& operator=(const Scene&) = delete;
+    SceneWindow(int width, int height, uint32_t seed, const Picture* desktop = nullptr);
+    ~SceneWindow() { SendMessageW(window_, WM_CLOSE, 0, 0); }
+    SceneWindow(const SceneWindow&) = delete;
+    SceneWindow& operator=(const SceneWindow&) = delete;
 
     void frames(int count = 1);
     Picture picture() const { return readOffscreenFrame(window_); }

@@ -119,14 +119,14 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 0);
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 0);
         Picture red;
         red.width = 16;
         red.height = 12;
         for (int i = 0; i < red.width * red.height; ++i)
             red.rgba.insert(red.rgba.end(), {255, 0, 0, 255});
-        Scene scene(width, height, 17, &red);
+        SceneWindow scene(width, height, 17, &red);
         const GLenum names[] = {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_SAMPLE_BUFFERS};
         GLint bits[4] = {};
         for (int i = 0; i < 4; ++i)
@@ -140,8 +140,8 @@ TEST(SceneElementsRender, ShardsShowTheDesktopThenFallAway)
         if (notRed > width * height / 500)
             out << "frame 1: " << notRed << " pixels are not the desktop picture\n";
         scene.frames(238);
-        if (!screenShards.shards().empty())
-            out << "after frame 239: " << screenShards.shards().size() << " shards left\n";
+        if (!firstScene.screenShards.shards().empty())
+            out << "after frame 239: " << firstScene.screenShards.shards().size() << " shards left\n";
         scene.frames();
         if (countRed(scene.picture()) != 0)
             out << "frame 240: the desktop still shows\n";
@@ -157,18 +157,18 @@ TEST(SceneElementsRender, LightningFlashesTheSky)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 100);
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, 4242);
+        settingsStore.set(Setting::intensivityOfLightnings, 100);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, 4242);
         scene.frames(240);
         double previousMean = meanLevel(scene.picture());
-        double previousAlpha = lightningFlashes.skyAlphaLastFrame();
+        double previousAlpha = firstScene.lightningFlashes.skyAlphaLastFrame();
         int flashes = 0;
         int strongFlashes = 0;
         for (int frame = 241; frame <= 480; ++frame) {
             scene.frames();
             const double mean = meanLevel(scene.picture());
-            const double alpha = std::min(1.0, lightningFlashes.skyAlphaLastFrame());
+            const double alpha = std::min(1.0, firstScene.lightningFlashes.skyAlphaLastFrame());
             flashes += alpha > 0.0;
             if (alpha >= 0.2 && previousAlpha == 0.0) {
                 ++strongFlashes;
@@ -197,20 +197,20 @@ TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAd
 {
     const std::string report = inChild([] {
         std::ostringstream out;
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, 7);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, 7);
         scene.frames(30);
-        if (meteorField.countdown != 0 || !meteorField.trail.empty() || meteorField.trailBirthCounter != 0)
+        if (firstScene.meteorField.countdown != 0 || !firstScene.meteorField.trail.empty() || firstScene.meteorField.trailBirthCounter != 0)
             out << "the field changed while meteorites were off\n";
         if (blendDestination() != GL_ONE_MINUS_SRC_ALPHA)
             out << "blending is not alpha blending before any flare\n";
-        settingsStore.set("Meteorites_State", 1);
+        settingsStore.set(Setting::meteoritesState, 1);
         scene.frames();
-        if (meteorField.countdown != -1 || meteorField.flareDrawnLastFrame)
+        if (firstScene.meteorField.countdown != -1 || firstScene.meteorField.flareDrawnLastFrame)
             out << "the first frame with meteorites on did not just launch\n";
         scene.frames();
-        if (!meteorField.flareDrawnLastFrame || meteorField.trail.size() != 4)
-            out << "the second frame drew no flare or sprayed " << meteorField.trail.size() << " points\n";
+        if (!firstScene.meteorField.flareDrawnLastFrame || firstScene.meteorField.trail.size() != 4)
+            out << "the second frame drew no flare or sprayed " << firstScene.meteorField.trail.size() << " points\n";
         scene.frames(8);
         if (blendDestination() != GL_ONE)
             out << "blending is not additive after the flares\n";
@@ -220,7 +220,7 @@ TEST(SceneElementsRender, MeteoritesFreezeWhenOffAndTheFirstFlareMakesBlendingAd
         glClear(GL_COLOR_BUFFER_BIT);
         Vector3 head;
         head.set(0.5, 0.3, 0.0);
-        meteorField.drawFlare(4.0, head);
+        firstScene.meteorField.drawFlare(4.0, head);
         glFinish();
         const Picture frame = scene.picture();
         if (redAt(frame, 0.5, 0.3) < 150 || redAt(frame, -0.334, 0.557) != 0)

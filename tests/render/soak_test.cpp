@@ -77,29 +77,29 @@ private:
 std::string checkElements(Fingerprint& print, size_t& lastShardCount)
 {
     std::ostringstream out;
-    if (driftParticles.specks().size() > static_cast<size_t>(DriftParticles::maxSpecks))
-        out << driftParticles.specks().size() << " specks; ";
-    for (const DriftParticle& s : driftParticles.specks())
+    if (firstScene.driftParticles.specks().size() > static_cast<size_t>(DriftParticles::maxSpecks))
+        out << firstScene.driftParticles.specks().size() << " specks; ";
+    for (const DriftParticle& s : firstScene.driftParticles.specks())
         print.add({s.position.x, s.position.y, s.position.z, s.brightness}, "a speck");
-    if (meteorField.trail.size() > static_cast<size_t>(MeteorField::maxTrail))
-        out << meteorField.trail.size() << " trail points; ";
-    for (const TrailParticle& p : meteorField.trail)
+    if (firstScene.meteorField.trail.size() > static_cast<size_t>(MeteorField::maxTrail))
+        out << firstScene.meteorField.trail.size() << " trail points; ";
+    for (const TrailParticle& p : firstScene.meteorField.trail)
         print.add({p.position.x, p.position.y, p.position.z, p.brightness}, "a trail point");
-    const MeteorField& m = meteorField;
+    const MeteorField& m = firstScene.meteorField;
     print.add({double(m.countdown), double(m.flareDrawnLastFrame)}, "the meteor");
     if (m.countdown < 0)
         print.add({m.position.x, m.position.y, m.position.z, m.velocity.x, m.velocity.y, m.velocity.z}, "the meteor");
-    if (lightningFlashes.flashesDrawnLastFrame() > 4 || lightningFlashes.flashes().size() > 4)
-        out << lightningFlashes.flashes().size() << " flashes alive; ";
-    for (const LightningFlash& f : lightningFlashes.flashes())
+    if (firstScene.lightningFlashes.flashesDrawnLastFrame() > 4 || firstScene.lightningFlashes.flashes().size() > 4)
+        out << firstScene.lightningFlashes.flashes().size() << " flashes alive; ";
+    for (const LightningFlash& f : firstScene.lightningFlashes.flashes())
         print.add({f.depth, f.angle, f.brightness, double(f.framesLeft)}, "a flash");
-    print.add({lightningFlashes.skyAlphaLastFrame()}, "the sky wash");
-    if (screenShards.shards().size() > lastShardCount)
+    print.add({firstScene.lightningFlashes.skyAlphaLastFrame()}, "the sky wash");
+    if (firstScene.screenShards.shards().size() > lastShardCount)
         out << "shards came back; ";
-    lastShardCount = screenShards.shards().size();
+    lastShardCount = firstScene.screenShards.shards().size();
     // A shard whose centre became NaN may be drawn once and must then be
     // gone, so one seen after the frame is already a fault.
-    for (const Shard& s : screenShards.shards()) {
+    for (const Shard& s : firstScene.screenShards.shards()) {
         print.add({s.centre.x, s.centre.y, s.centre.z}, "a shard");
         for (int i = 0; i < 3; ++i)
             print.add({s.corners[i].x, s.corners[i].y, s.corners[i].z, s.texCoords[i].x, s.texCoords[i].y}, "a shard");
@@ -122,8 +122,8 @@ TEST(Soak, EveryElementStaysFiniteAndBounded)
         desktop.height = 3;
         for (int i = 0; i < 15; ++i)
             desktop.rgba.insert(desktop.rgba.end(), {uint8_t(i * 17), uint8_t(255 - i * 9), uint8_t(i * 40), 255});
-        settingsStore.set("IntensivityOfLightnings", 100);
-        settingsStore.set("Meteorites_State", 1);
+        settingsStore.set(Setting::intensivityOfLightnings, 100);
+        settingsStore.set(Setting::meteoritesState, 1);
         Fingerprint print;
         long baseline = 0;
         long peak = 0;
@@ -131,17 +131,17 @@ TEST(Soak, EveryElementStaysFiniteAndBounded)
         size_t mostTrail = 0;
         long flashFrames = 0;
         for (int direction : {0, 1, -3}) {
-            settingsStore.set("DirectionOfClouds", direction);
-            Scene scene(64, 48, 17 + direction, &desktop);
+            settingsStore.set(Setting::directionOfClouds, direction);
+            SceneWindow scene(64, 48, 17 + direction, &desktop);
             size_t shards = ScreenShards::shardCount;
             for (long n = 0; n < frames && out.str().empty(); ++n) {
                 scene.frames();
                 const std::string problems = checkElements(print, shards);
                 if (!problems.empty())
                     out << "direction " << direction << ", frame " << n + 1 << ": " << problems << "\n";
-                mostSpecks = std::max(mostSpecks, driftParticles.specks().size());
-                mostTrail = std::max(mostTrail, meteorField.trail.size());
-                flashFrames += lightningFlashes.flashesDrawnLastFrame() > 0;
+                mostSpecks = std::max(mostSpecks, firstScene.driftParticles.specks().size());
+                mostTrail = std::max(mostTrail, firstScene.meteorField.trail.size());
+                flashFrames += firstScene.lightningFlashes.flashesDrawnLastFrame() > 0;
                 // By the first quarter of the first run the particle sets are full.
                 if (direction == 0 && n == frames / 4)
                     baseline = residentKiB();
@@ -149,7 +149,7 @@ TEST(Soak, EveryElementStaysFiniteAndBounded)
                     peak = std::max(peak, residentKiB());
             }
             for (int i = 0; i < 256 * 256 * 4; ++i)
-                print.add(cloudTexture.pixels()[i]);
+                print.add(firstScene.cloudTexture.pixels()[i]);
         }
         peak = std::max(peak, residentKiB());
         if (out.str().empty() && (mostSpecks < 1000 || mostTrail < 100 || flashFrames < frames / 50))

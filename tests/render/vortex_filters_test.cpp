@@ -26,7 +26,7 @@ GLuint cloudPictureTexture()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, firstScene.cloudTexture.pixels());
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     return texture;
 }
@@ -68,9 +68,9 @@ std::string compareFunnels(int width, int height)
 {
     return inChild([=] {
         std::ostringstream out;
-        settingsStore.set("IntensivityOfLightnings", 0);
-        settingsStore.set("Meteorites_State", 0);
-        Scene scene(width, height, static_cast<uint32_t>(width * 31 + height));
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        settingsStore.set(Setting::meteoritesState, 0);
+        SceneWindow scene(width, height, static_cast<uint32_t>(width * 31 + height));
         scene.frames(40);
 
         const GLuint texture = cloudPictureTexture();
@@ -78,9 +78,9 @@ std::string compareFunnels(int width, int height)
         mesh.build(texture);
         for (int round = 0; round < 3; ++round) {
             for (int frame = 0; frame < 17; ++frame)
-                cloudTexture.advance();
+                firstScene.cloudTexture.advance();
             glBindTexture(GL_TEXTURE_2D, texture);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, cloudTexture.pixels());
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, firstScene.cloudTexture.pixels());
 
             drawListedFunnel(mesh);
             const Picture listed = scene.picture();

@@ -64,10 +64,10 @@ TEST(CloudTextureReference, TunedAndPlainStepsAgreeBitForBit)
         pair.setUp(run.seed);
         int frame = 0;
         for (size_t leg = 0; leg < run.legs.size(); ++leg) {
-            settingsStore.set("DirectionOfClouds", static_cast<int32_t>(leg % 2));
+            settingsStore.set(Setting::directionOfClouds, static_cast<int32_t>(leg % 2));
             for (int end = frame + run.legs[leg]; frame < end; ++frame) {
                 if (frame == 333)
-                    settingsStore.set("LightColor", 0xFFFFFF);
+                    settingsStore.set(Setting::lightColor, 0xFFFFFF);
                 ASSERT_TRUE(pair.advance(run.seed * 7919u + frame)) << "seed " << run.seed << " frame " << frame;
             }
         }
@@ -87,7 +87,7 @@ TEST(CloudTextureReference, EveryVectorUnitAgrees)
             continue;
         pair.setUp(99);
         for (int frame = 0; frame < 60; ++frame) {
-            settingsStore.set("DirectionOfClouds", frame / 30);
+            settingsStore.set(Setting::directionOfClouds, frame / 30);
             ASSERT_TRUE(pair.advance(500 + frame)) << "unit " << static_cast<int>(unit) << " frame " << frame;
         }
     }

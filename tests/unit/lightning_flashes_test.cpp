@@ -14,7 +14,7 @@
 TEST(Lightning, BirthChanceFollowsIntensity)
 {
     for (const auto& [intensity, probability] : {std::pair{0, 0.0}, std::pair{30, 0.03}, std::pair{1000, 1.0}}) {
-        settingsStore.set("IntensivityOfLightnings", intensity);
+        settingsStore.set(Setting::intensivityOfLightnings, intensity);
         LightningFlashes element;
         element.setUp();
         EXPECT_DOUBLE_EQ(element.lightningProbability(), probability);

@@ -104,7 +104,7 @@ TEST(MeteorTrail, ColourFollowsTheSetting)
         double red, green, blue;
     } cases[] = {{0x0000FF, 1, 0, 0}, {0xFF0000, 0, 0, 1}, {0x00FF00, 0, 1, 0}};
     for (const auto& c : cases) {
-        settingsStore.set("Meteorites_ColorOfTile", c.setting);
+        settingsStore.set(Setting::meteoritesColorOfTile, c.setting);
         MeteorField field;
         field.setUp();
         EXPECT_EQ(field.trailColour[0], c.red) << std::hex << c.setting;
