@@ -4,7 +4,7 @@
 # centre dot at that monitor's centre, none at the seam, two different
 # pictures. Then the monitors change under it: one taken away, the screen
 # shrunk and grown, the monitor back; it runs on, its window covers the
-# screen, and each monitor has its vortex again.
+# screen, each monitor has its vortex again, and a key ends it with 0.
 . "$(dirname "$0")/common.bash"
 . "$(dirname "$0")/monitor_looks.bash"
 XVFB_SCREEN=2048x768x24 start_xvfb
@@ -50,6 +50,9 @@ wait_until "$CEILING" window_covers 2048x768 && echo "ok: the window follows the
 sleep 2
 looks changed
 running "$SAVER_PID" && echo "ok: the saver runs on" || fail "the saver ended: $(cat "$WORK/saver.err")"
+xdotool key a
+wait_status "$SAVER_PID"
+check "a key ends it with 0" 0 "$STATUS"
 judge split
 judge changed
 finish
