@@ -26,7 +26,7 @@ add_custom_command(OUTPUT ${GYRELLE_DIALOG_TABLES}
 add_library(gyrelle_platform STATIC ${GYRELLE_PLATFORM_SOURCES} ${GYRELLE_DIALOG_TABLES})
 target_include_directories(gyrelle_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(gyrelle_platform PUBLIC
-    OpenGL::GL OpenGL::EGL OpenGL::GLX ${GLU_LIBRARY} X11::X11 X11::Xext
+    OpenGL::GL OpenGL::EGL OpenGL::GLX ${GLU_LIBRARY} X11::X11 X11::Xext X11::Xrandr X11::Xinerama
     PkgConfig::GTK3 PkgConfig::SYSTEMD)
 
 # The Linux program's own parts beside its entry: the command line, the

@@ -221,6 +221,24 @@ void registerForDisplayState(HWND window)
     host.displaySetting = nullptr;
 }
 
+// The rectangle of all monitors together, which the full-screen window
+// covers.
+RECT virtualScreen()
+{
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width != 0 && height != 0)
+        return RECT{x, y, x + width, y + height};
+    // Systems without virtual-screen metrics: the screen's clip box.
+    HDC screen = GetDC(nullptr);
+    RECT box{0, 0, 0, 0};
+    GetClipBox(screen, &box);
+    ReleaseDC(nullptr, screen);
+    return box;
+}
+
 // Windows tells a child nothing when its parent's size changes, so a
 // preview compares the two at each frame and follows; the scene sets its
 // viewport from the WM_SIZE that the move sends.
@@ -407,21 +425,11 @@ int runSaverWindow(HWND parent)
         title = L"Preview";
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     } else {
-        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        if (width == 0 || height == 0) {
-            // Systems without virtual-screen metrics: the screen's clip box.
-            HDC screen = GetDC(nullptr);
-            RECT box{0, 0, 0, 0};
-            GetClipBox(screen, &box);
-            ReleaseDC(nullptr, screen);
-            x = box.left;
-            y = box.top;
-            width = box.right - box.left;
-            height = box.bottom - box.top;
-        }
+        const RECT screen = virtualScreen();
+        x = screen.left;
+        y = screen.top;
+        width = screen.right - screen.left;
+        height = screen.bottom - screen.top;
         style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         exStyle = WS_EX_TOPMOST;
         title = fullScreenTitle;
@@ -531,6 +539,16 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             break;
         default:
             break;
+        }
+        break;
+    case WM_DISPLAYCHANGE:
+        // A monitor came, went or changed: the full-screen window covers the
+        // new virtual screen, and the scene, told by the WM_SIZE of the move
+        // and then by this message, follows the monitors. Not a reason to
+        // end: the user did nothing. A preview keeps its parent's size.
+        if (!host.isPreview) {
+            const RECT screen = virtualScreen();
+            MoveWindow(window, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top, TRUE);
         }
         break;
     case WM_TIMER:

@@ -16,6 +16,9 @@
 //     x11_window.h/.cpp the X connection, saver and preview windows on Xlib
 //     x11_events.cpp    X events as window messages
 //     x11_screen.cpp    other clients' windows, focus, cursor, metrics
+//     x11_monitor.cpp   the monitors (XRandR 1.5, Xinerama) and their
+//                       changes, as WM_DISPLAYCHANGE
+//     monitor_order.h   which monitors count, and their order: no X
 //     frame_window.cpp  the window of its own that --window runs a preview in
 //     frame_rate.cpp    the frame rate over a window's frames (--fps)
 //     glx_context.cpp   the X windows' OpenGL contexts (GLX)
@@ -129,6 +132,7 @@ struct RECT {
     LONG bottom;
 };
 typedef RECT* LPRECT;
+typedef const RECT* LPCRECT;
 
 struct MSG {
     HWND hwnd;
@@ -204,6 +208,7 @@ struct PIXELFORMATDESCRIPTOR {
 #define WM_POWER 0x0048
 #define WM_HELP 0x0053
 #define WM_CONTEXTMENU 0x007B
+#define WM_DISPLAYCHANGE 0x007E
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -231,6 +236,8 @@ struct PIXELFORMATDESCRIPTOR {
 #define WM_APP 0x8000
 
 #define PWR_CRITICALRESUME 3
+
+#define SIZE_RESTORED 0
 
 #define PBT_APMQUERYSUSPEND 0x0000
 #define PBT_APMSUSPEND 0x0004

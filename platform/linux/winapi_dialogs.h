@@ -101,6 +101,8 @@ int SetScrollInfo(HWND control, int bar, LPCSCROLLINFO info, BOOL redraw);
 int SetScrollPos(HWND control, int bar, int position, BOOL redraw);
 HWND GetFocus();
 HWND SetFocus(HWND window);
+// In screen (root) coordinates, for dialogs, their controls and the saver's
+// own X windows alike.
 BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);

@@ -183,9 +183,11 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title);
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 HWND GetParent(HWND window);
-// HACK: the layer's previews already follow their X parent's size (the
-// parent's ConfigureNotify, x11_window.cpp), and nothing else is moved, so
-// this changes nothing and returns FALSE.
+// Moves and sizes one of the layer's own windows (x and y in its parent's
+// coordinates, the root's for a top-level window) and, when the size
+// changed, sends it WM_SIZE before returning, as Windows does. FALSE for
+// other clients' windows. The layer's previews follow their X parent's
+// size through it (x11_events.cpp).
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 int GetSystemMetrics(int index);
 int GetClipBox(HDC dc, LPRECT rect);
@@ -196,19 +198,33 @@ HCURSOR SetCursor(HCURSOR cursor);
 BOOL GetCursorPos(LPPOINT point);
 UINT RegisterWindowMessageW(LPCWSTR name);
 
-#define WM_DISPLAYCHANGE 0x007E
-struct HMONITOR__;
-typedef HMONITOR__* HMONITOR;
-#define MONITORINFOF_PRIMARY 0x00000001
+
+// ---- Monitors (window/x11_monitor.cpp) ---------------------------------------
+// The monitors are XRandR 1.5's (which include those `xrandr --setmonitor`
+// defines), else Xinerama's screens, else the whole X screen as one; in
+// root coordinates, which are the virtual screen's. Windows enumerates the
+// primary first, and so does the layer, then the others top to bottom,
+// left to right; a rectangle shown by several outputs (mirroring) counts
+// once. A handle stays valid until the next enumeration.
+struct PlatformMonitor;
+typedef PlatformMonitor* HMONITOR;
+
 struct MONITORINFO {
     DWORD cbSize;
     RECT rcMonitor;
+    // X has no work area per monitor: the monitor's whole rectangle.
     RECT rcWork;
     DWORD dwFlags;
 };
 typedef MONITORINFO* LPMONITORINFO;
-typedef const RECT* LPCRECT;
-typedef BOOL (*MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
-BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data);
-BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
+#define MONITORINFOF_PRIMARY 0x00000001
 
+// Returns FALSE to stop the enumeration.
+typedef BOOL (*MONITORENUMPROC)(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM data);
+// Calls back for each monitor that meets `clip` (virtual-screen
+// coordinates; every monitor when null) with the part inside it; with a
+// window's device context, the parts inside that window, in its client
+// coordinates. FALSE when a callback stopped it or there is no display.
+BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data);
+// FALSE for an unknown handle or a cbSize below sizeof(MONITORINFO).
+BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);

@@ -57,6 +57,12 @@ struct PlatformWindow {
     // monitor changes. The queue starts listening for them when it takes
     // the first such window.
     virtual bool onScreen() const { return false; }
+    // The window's rectangle in root (virtual-screen) coordinates; by
+    // default its recorded place, which is that for a top-level window.
+    virtual RECT screenRect() const { return RECT{x, y, x + width, y + height}; }
+    // Moves and sizes what the window holds in the system to its recorded
+    // place; MoveWindow has recorded it and sends WM_SIZE.
+    virtual void moveNative() {}
 
     WNDPROC proc = nullptr;
     HWND parent = nullptr;

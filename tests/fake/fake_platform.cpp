@@ -171,7 +171,13 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     return TRUE;
 }
 
-BOOL MoveWindow(HWND window, int, int, int, int, BOOL) { fake().record("MoveWindow", window); return TRUE; }
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
+{
+    fake().record("MoveWindow", window, 0, 0, 0,
+                  std::to_wstring(x) + L"," + std::to_wstring(y) + L"," + std::to_wstring(width) + L"," +
+                      std::to_wstring(height));
+    return TRUE;
+}
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

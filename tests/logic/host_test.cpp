@@ -250,7 +250,7 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
 
 // ---- Ending on input ---------------------------------------------------------------
 
-enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16 };
+enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, CoversScreen = 32 };
 
 // Guards the end-on-input and routing table: every key and button press
 // ends, never the wheel, releases or double clicks; mouse travel ends when
@@ -258,7 +258,8 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16 };
 // application becoming active ends; the power events end by their table;
 // window switching and a nested saver start are swallowed, the monitor
 // or the display going off ends (commands compared whole); the cursor is
-// hidden when shown, painted or asked for; the title never changes. In a
+// hidden when shown, painted or asked for; the title never changes; a
+// monitor change moves the window over the new virtual screen. In a
 // preview nothing ends, the cursor is never hidden, no display state is
 // asked for, and each tick follows the parent's size when either side of
 // it changed.
@@ -283,6 +284,7 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
         {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
         {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D}, {WM_TIMER, 0, 0, D},
+        {WM_DISPLAYCHANGE, 32, MAKELPARAM(2560, 1224), CoversScreen | D},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 400, 240}}, {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 320, 300}},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 100, 50}},
     };
@@ -326,10 +328,14 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             fake().parentClient = row.parent;
             const size_t hides = fake().count("SetCursor");
             const size_t defaults = fake().count("DefWindowProcW");
+            fake().virtualScreen = RECT{-1280, -200, 2560, 1224};
             const LRESULT result = saverWindowProc(window_, row.message, row.wParam, row.lParam);
+            const auto moves = fake().callsOf("MoveWindow");
+            EXPECT_EQ(moves.size(), (row.expected & (preview ? Follows : CoversScreen)) ? 1u : 0u);
+            for (const FakeCall& move : moves)
+                EXPECT_TRUE(preview || move.text == L"-1280,-200,2560,1224") << std::string(move.text.begin(), move.text.end());
             EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : row.olderWindows ? 2u : 1u);
             EXPECT_EQ(closesPosted(), !preview && (row.expected & Ends) ? 1u : 0u);
-            EXPECT_EQ(fake().count("MoveWindow"), preview && (row.expected & Follows) ? 1u : 0u);
             EXPECT_EQ(fake().count("SetCursor") - hides, !preview && (row.expected & Hides) ? 1u : 0u);
             if (!preview) {
                 EXPECT_EQ(result, (row.expected & ReturnsOne) ? 1 : 0);

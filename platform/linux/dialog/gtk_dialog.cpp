@@ -504,7 +504,7 @@ BOOL GetWindowRect(HWND window, LPRECT rect)
         *rect = RECT{left, top, left + control->outerWidth, top + control->outerHeight};
         return TRUE;
     }
-    *rect = RECT{window->x, window->y, window->x + window->width, window->y + window->height};
+    *rect = window->screenRect();
     return TRUE;
 }
 

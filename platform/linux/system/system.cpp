@@ -147,12 +147,6 @@ BOOL SystemParametersInfoW(UINT, UINT, LPVOID, UINT)
     return FALSE;
 }
 
-// The layer's previews follow their parents themselves (x11_events.cpp).
-BOOL MoveWindow(HWND, int, int, int, int, BOOL)
-{
-    return FALSE;
-}
-
 HMODULE GetModuleHandleW(LPCWSTR moduleName)
 {
     return moduleName == nullptr ? &programModule : nullptr;

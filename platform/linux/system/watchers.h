@@ -10,3 +10,8 @@ void watchPowerEvents();
 // The monitor's power saving (the X server's DPMS, polled once a second)
 // as WM_SYSCOMMAND SC_MONITORPOWER (monitor_power.cpp).
 void watchMonitorPower();
+
+// The monitors' layout and the screen's size (RandR's screen changes, and
+// the monitors compared once a second) as WM_DISPLAYCHANGE
+// (window/x11_monitor.cpp).
+void watchDisplayChanges();

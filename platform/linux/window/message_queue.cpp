@@ -229,6 +229,7 @@ HWND platformAdoptWindow(PlatformWindow* window)
         q.systemWatched = true;
         watchPowerEvents();
         watchMonitorPower();
+        watchDisplayChanges();
     }
     return window;
 }
@@ -327,6 +328,26 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     if (platformOwnWindow(window) == nullptr)
         return platformForeignClientRect(window, rect) ? TRUE : FALSE;
     *rect = RECT{0, 0, window->width, window->height};
+    return TRUE;
+}
+
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
+{
+    if (platformOwnWindow(window) == nullptr)
+        return FALSE;
+    // X sizes are 16-bit and never zero.
+    width = std::min(std::max(width, 1), 32767);
+    height = std::min(std::max(height, 1), 32767);
+    const bool resized = width != window->width || height != window->height;
+    window->x = x;
+    window->y = y;
+    window->width = width;
+    window->height = height;
+    window->moveNative();
+    // Windows sends WM_SIZE from inside the move; the scene sets its
+    // viewports from it.
+    if (resized && platformOwnWindow(window) != nullptr)
+        window->deliver(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     return TRUE;
 }
 

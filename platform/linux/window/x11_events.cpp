@@ -147,23 +147,23 @@ void translateXEvent(XEvent& event)
         break;
     }
     case ConfigureNotify: {
-        // A preview keeps filling its parent.
+        // A preview keeps filling its parent; the move tells it its size.
         const Window parent = event.xconfigure.window;
+        std::vector<X11Window*> children;
         for (auto& entry : x11().windows) {
-            X11Window* child = entry.second;
-            if (child->foreignParent != parent || parent == 0)
-                continue;
+            if (entry.second->foreignParent == parent && parent != 0)
+                children.push_back(entry.second);
+        }
+        for (X11Window* child : children) {
             const int width = std::max(1, event.xconfigure.width);
             const int height = std::max(1, event.xconfigure.height);
-            if (width != child->width || height != child->height) {
-                child->width = width;
-                child->height = height;
-                XResizeWindow(display, child->xid, width, height);
-            }
+            if (width != child->width || height != child->height)
+                MoveWindow(child, 0, 0, width, height, TRUE);
         }
         break;
     }
     default:
+        translateMonitorEvent(event);
         break;
     }
 }

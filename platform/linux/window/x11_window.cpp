@@ -71,8 +71,6 @@ X11Window* createXWindow(Display* display, DWORD style, int x, int y, int width,
     window->y = y;
     window->width = width;
     window->height = height;
-    window->viewportWidth = width;
-    window->viewportHeight = height;
 
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
@@ -205,14 +203,24 @@ void X11Window::swapBuffers()
         return;
     platformDrawFrameRate(this);
     glXSwapBuffers(x11().display, xid);
-    // GL took the viewport from the window's size when the context was
-    // first made current; a preview that follows its parent's new size
-    // draws the whole of it from the next frame on.
-    if (width != viewportWidth || height != viewportHeight) {
-        viewportWidth = width;
-        viewportHeight = height;
-        glViewport(0, 0, width, height);
-    }
+}
+
+RECT X11Window::screenRect() const
+{
+    Window child = 0;
+    int rootX = x;
+    int rootY = y;
+    if (xid != 0)
+        XTranslateCoordinates(x11().display, xid, DefaultRootWindow(x11().display), 0, 0, &rootX, &rootY, &child);
+    return RECT{rootX, rootY, rootX + width, rootY + height};
+}
+
+void X11Window::moveNative()
+{
+    if (xid == 0)
+        return;
+    XMoveResizeWindow(x11().display, xid, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(x11().display);
 }
 
 void X11Window::destroyNative()

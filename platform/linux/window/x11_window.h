@@ -4,10 +4,12 @@
 //   x11_events.cpp  X events as window messages
 //   x11_screen.cpp  what the host asks of the screen besides its own windows:
 //                   other clients' windows, focus, cursor, metrics
+//   x11_monitor.cpp the monitors and their changes
 //   glx_context.cpp the windows' OpenGL contexts
 //   desktop_picture.cpp what lay under a new window, for the shards
 #pragma once
 
+#include "platform/linux/window/monitor_order.h"
 #include "platform/linux/window_object.h"
 
 #include <X11/Xlib.h>
@@ -15,6 +17,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 struct X11Window : PlatformWindow {
     ~X11Window() override;
@@ -23,6 +26,8 @@ struct X11Window : PlatformWindow {
     void destroyNative() override;
     Picture takeDesktopPicture() override { return std::move(desktop); }
     bool onScreen() const override { return true; }
+    RECT screenRect() const override;
+    void moveNative() override;
 
     Window xid = 0;                  // 0 once the X window is gone
     Window foreignParent = 0;        // another client's window this one fills
@@ -30,8 +35,6 @@ struct X11Window : PlatformWindow {
     GLXFBConfig config = nullptr;    // null when the server has no GLX
     bool topLevel = false;
     Picture desktop;                 // what lay under it; taken once by the scene
-    int viewportWidth = 0;           // the size the GL viewport was last given
-    int viewportHeight = 0;
 };
 
 // The connection and what the X files share of it.
@@ -45,6 +48,13 @@ struct X11Connection {
     Atom utf8String = 0;
     Cursor invisibleCursor = 0;
     bool cursorHidden = false;
+    // RandR, asked once: its first event number (-1 without it), and
+    // whether it lists monitors (1.5).
+    bool randrChecked = false;
+    int randrEventBase = -1;
+    bool randrMonitors = false;
+    // The last enumeration, which HMONITOR numbers (index + 1) name.
+    std::vector<MonitorArea> monitors;
 };
 X11Connection& x11();
 
@@ -65,6 +75,9 @@ void applyCursor(X11Window* window);
 
 // Turns one X event into the messages it means (x11_events.cpp).
 void translateXEvent(XEvent& event);
+// Takes the events of the RandR extension: true when the event was one
+// (x11_monitor.cpp).
+bool translateMonitorEvent(XEvent& event);
 // The source that pumps the connection's events into the queue.
 PlatformEventSource& x11EventSource();
 
