@@ -11,8 +11,6 @@
 
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // Guards against an "online" that is not "1" (empty, missing, unreadable)
@@ -20,30 +18,24 @@ namespace {
 // seemed to change.
 TEST(PowerSupply, MainsAreOnlineOnlyWhenOnlineSaysOne)
 {
-    const struct {
-        const char* type;
-        const char* online;  // "-": no such file; "/": a folder, unreadable as text
-        int acLineStatus;    // 255: no mains supply at all
-    } cases[] = {
-        {"Mains\n", "1\n", 1}, {"Mains", "0", 0}, {"Mains", "", 0},
-        {"Mains", "-", 0},     {"Mains", "/", 0}, {"Battery", "1", 255},
-    };
-    const fs::path folder = fs::temp_directory_path() / ("gyrelle-power-" + std::to_string(getpid()));
-    setenv("GYRELLE_TEST_POWER_SUPPLY", folder.c_str(), 1);
+    // AC's type and "online" ("-": no such file; "/": a folder, unreadable
+    // as text); 255 means no mains supply at all.
+    const struct { const char* type; const char* online; int acLineStatus; } cases[] = {
+        {"Mains\n", "1\n", 1}, {"Mains", "0", 0}, {"Mains", "", 0}, {"Mains", "-", 0}, {"Mains", "/", 0}, {"Battery", "1", 255}};
+    const std::filesystem::path ac = testing::TempDir() + "gyrelle-power-" + std::to_string(getpid()) + "/AC";
+    setenv("GYRELLE_TEST_POWER_SUPPLY", ac.parent_path().c_str(), 1);
     for (const auto& c : cases) {
-        fs::remove_all(folder);
-        fs::create_directories(folder / "AC");
-        std::ofstream(folder / "AC/type") << c.type;
-        if (c.online == std::string("/"))
-            fs::create_directory(folder / "AC/online");
-        else if (c.online != std::string("-"))
-            std::ofstream(folder / "AC/online") << c.online;
+        std::filesystem::remove_all(ac);
+        std::filesystem::create_directories(c.online[0] == '/' ? ac / "online" : ac);
+        std::ofstream(ac / "type") << c.type;
+        if (c.online[0] != '/' && c.online[0] != '-')
+            std::ofstream(ac / "online") << c.online;
         SYSTEM_POWER_STATUS status{};
         GetSystemPowerStatus(&status);
         EXPECT_EQ(c.acLineStatus, static_cast<int>(status.ACLineStatus)) << c.type << " " << c.online;
     }
     unsetenv("GYRELLE_TEST_POWER_SUPPLY");
-    fs::remove_all(folder);
+    std::filesystem::remove_all(ac.parent_path());
 }
 
 }  // namespace
