@@ -42,16 +42,18 @@ const char usageText[] =
     "  --install, --visual V  accepted and ignored: the saver always uses a\n"
     "                double-buffered true-colour GLX visual and its own colormap\n"
     "  A window XScreenSaver gives is drawn as a preview, with the desktop it saved;\n"
-    "  XScreenSaver ends it.\n"
+    "  XScreenSaver ends it. Started as hosts start it (--root, $XSCREENSAVER_WINDOW),\n"
+    "  the OpenGL error goes to standard error instead of a message box.\n"
     "\n"
-    "Recorder (offscreen, no display needed; in any order, --opt=value allowed):\n"
+    "Recorder (offscreen, no display needed; two dashes, any order, --opt=value):\n"
     "  --record FILE   write FILE.png (last frame) or FILE.gif (every frame)\n"
     "  --frames N      number of frames, 30 ms each\n"
     "  --size WxH      picture size, default 1024x768: one monitor\n"
     "  --monitors WxH+X+Y[,WxH+X+Y...]\n"
     "                  monitors laid out as on a screen, each with its own vortex;\n"
     "                  X and Y may be negative; the picture is their bounding box\n"
-    "  --seed S        random seed instead of the time, for repeatable files\n"
+    "  --seed S        random seed instead of the time: the same files again,\n"
+    "                  unless --fps shows this machine's rate in them\n"
     "  --desktop P.png the desktop picture the shards are made of\n"
     "  --fps           the frame rate it renders at, in the corner as on screen\n"
     "\n"
@@ -137,19 +139,29 @@ bool isLongOption(const char* argument)
 }
 
 // XScreenSaver and its users write its options with one dash ("-root"),
-// which the Windows grammar would misread as a switch letter.
+// which the Windows grammar would misread as a switch letter. Only its
+// own: "-seed 3" is the Windows "/s" (the letter counts), not the
+// recorder's option.
 bool isOneDashName(const char* argument)
 {
     if (argument[0] != '-' || argument[1] == '-')
         return false;
     const char* end = std::strchr(argument, '=');
     const std::string name = end != nullptr ? std::string(argument + 1, end) : std::string(argument + 1);
-    return name.size() > 1 && optionNamed(name) != nullptr;
+    for (const char* own : {"root", "window", "window-id", "install", "visual", "fps", "no-fps"}) {
+        if (name == own)
+            return true;
+    }
+    return false;
 }
 
 bool isShortInformation(const char* argument)
 {
-    return std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "-?") == 0 || std::strcmp(argument, "-v") == 0;
+    for (const char* information : {"-h", "-?", "-help", "-v", "-version"}) {
+        if (std::strcmp(argument, information) == 0)
+            return true;
+    }
+    return false;
 }
 
 // The one line of a refusal; returns the status.
@@ -395,8 +407,11 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
         return line;
     };
     enum class Target { none, root, window, windowId } target = Target::none;
+    bool rootGiven = false;
     bool recorderOption = false;
+    // Options as the user spelled them, for the refusals.
     std::string xscreensaverOption;
+    std::string windowIdOption;
     std::string windowId;
     bool haveFrames = false;
     bool haveSize = false;
@@ -412,7 +427,8 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
         const int option = getopt_long(count, args.data(), "+:", longOptions, nullptr);
         if (option == -1)
             break;
-        const std::string name = at < count ? spelled[static_cast<size_t>(at)] : std::string();
+        const std::string given = at < count ? argv[at] : "";
+        const std::string name = given.substr(0, given.find('='));
         const std::string value = optarg != nullptr ? optarg : "";
         long long number = 0;
         switch (option) {
@@ -430,11 +446,13 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
             // window named wins, in whatever order.
             if (target != Target::windowId)
                 target = option == optRoot ? Target::root : Target::window;
+            rootGiven = rootGiven || option == optRoot;
             xscreensaverOption = name;
             break;
         case optWindowId:
             target = Target::windowId;
             windowId = value;
+            windowIdOption = name;
             xscreensaverOption = name;
             break;
         case optInstall:
@@ -491,16 +509,14 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
             line.record.desktop = value;
             recorderOption = true;
             break;
-        case ':': {
-            const std::string shown = name.substr(0, name.find('='));
+        case ':':
             if (optopt == optWindowId)
-                return badWindow("option '" + shown + "' needs a window id");
-            return bad("option '" + shown + "' needs a value");
-        }
+                return badWindow("option '" + name + "' needs a window id");
+            return bad("option '" + name + "' needs a value");
         default:
-            if (valueForFlag(name.c_str()))
-                return bad("option '" + name.substr(0, name.find('=')) + "' takes no value");
-            return bad("unknown option '" + std::string(argv[at]) + "' (see gyrelle --help)");
+            if (at < count && valueForFlag(spelled[static_cast<size_t>(at)].c_str()))
+                return bad("option '" + name + "' takes no value");
+            return bad("unknown option '" + given + "' (see gyrelle --help)");
         }
     }
     if (optind < count)
@@ -521,6 +537,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
 
     // A window XScreenSaver names: its own full-screen one in the
     // variable, or its settings' preview given with --window-id.
+    line.startedByHost = rootGiven || (windowGiven && target == Target::none);
     std::string named;
     if (target == Target::windowId) {
         named = windowId;
@@ -532,7 +549,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
         return line;
     }
     if (!parseWindowNumber(named, &line.window))
-        return badWindow(target == Target::windowId ? "bad window id '" + named + "' for --window-id"
+        return badWindow(target == Target::windowId ? "bad window id '" + named + "' for " + windowIdOption
                                                     : "bad window id '" + named + "' in XSCREENSAVER_WINDOW");
     line.windowName = named;
     line.run = CommandLine::Run::host;

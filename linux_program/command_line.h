@@ -4,10 +4,11 @@
 //
 // Two grammars meet here, chosen by the first argument:
 //   - GNU-style options (getopt_long): --help and --version, XScreenSaver's
-//     display-mode options (one dash or two), and the recorder's. Taken
-//     when the first argument is a long option ("--" + a letter + more
-//     letters, digits or "-"), one of XScreenSaver's names with one dash,
-//     or -h, -?, -v.
+//     display-mode options (one dash or two), and the recorder's (two
+//     dashes only). Taken when the first argument is a long option ("--" +
+//     a letter + more letters, digits or "-"), one of XScreenSaver's names
+//     with one dash, or -h, -?, -help, -v, -version. So "-seed 3" and
+//     "-size 8x6" are the Windows-style "/s", as Windows would read them.
 //   - Everything else is the Windows-style screen-saver tail ("/s",
 //     "-p 123", "--s", "s --help", nothing at all) that the host reads; it
 //     is checked here by the host's own rules (only the first letter and
@@ -35,6 +36,10 @@ struct CommandLine {
     uint32_t window = 0;
     std::string windowName;
     bool showFrameRate = false;
+    // Started as screen-saver hosts start a display mode (--root, or a
+    // window in XSCREENSAVER_WINDOW): nobody sits at a terminal to read a
+    // message box, and it must not stay on the host's screen.
+    bool startedByHost = false;
     RecordOptions record;
 };
 

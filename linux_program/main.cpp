@@ -6,6 +6,7 @@
 #include "scene/scene_window.h"
 
 #include <X11/Xlib.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -29,6 +30,10 @@ bool windowExists(Display* display, uint32_t window)
 
 int main(int argc, char** argv)
 {
+    // A write to a vanished X server (or a closed standard output) must
+    // fail as a write, so that the program ends as it says: the lost
+    // connection with status 1.
+    signal(SIGPIPE, SIG_IGN);
     // XScreenSaver starts one Gyrelle per monitor, all in the same second:
     // the time alone would give every monitor the same scene. The process id
     // (times an odd constant, so that neighbouring ids land far apart) makes
@@ -37,6 +42,8 @@ int main(int argc, char** argv)
     CommandLine line = readCommandLine(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), stdout, stderr);
     if (line.run == CommandLine::Run::answered)
         return line.status;
+    if (line.startedByHost)
+        platformSendMessagesToStandardError();
     platformShowFrameRate(line.showFrameRate);
     if (line.run == CommandLine::Run::recorder)
         return runRecorder(line.record);

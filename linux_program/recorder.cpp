@@ -4,6 +4,7 @@
 #include "platform/linux/offscreen.h"
 #include "scene/scene_window.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,44 @@ namespace {
 
 // The saver draws a frame every 30 ms.
 constexpr int frameDelayCentiseconds = 3;
+
+// The file being written, for a termination signal to remove; the handler
+// uses only what a handler may (unlink, raise).
+const char* volatile partialPath = nullptr;
+
+void removePartialAndEnd(int signal)
+{
+    if (const char* path = partialPath)
+        unlink(path);
+    // The handler was reset to the default as it ran: the signal, pending
+    // until the handler returns, ends the process as it would have.
+    raise(signal);
+}
+
+// While it lives, a termination signal (Ctrl-C included) removes the
+// partial file before it ends the process, as a failed run does. A signal
+// ignored when the program started stays ignored.
+struct PartialFileGuard {
+    explicit PartialFileGuard(const std::string& path)
+    {
+        partialPath = path.c_str();
+        struct sigaction action {};
+        action.sa_handler = removePartialAndEnd;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+        for (int signal : signals)
+            sigaddset(&action.sa_mask, signal);
+        for (int signal : signals) {
+            struct sigaction before {};
+            if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+                sigaction(signal, &action, nullptr);
+        }
+    }
+    ~PartialFileGuard() { partialPath = nullptr; }
+    PartialFileGuard(const PartialFileGuard&) = delete;
+    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
+};
 
 int fail(const std::string& message, int status)
 {
@@ -32,9 +71,11 @@ int runRecorder(const RecordOptions& options)
         return fail(error, recordBadArguments);
 
     // Everything goes to a file beside the target that replaces it only when
-    // complete, so a failed run leaves nothing behind. The user asked for
-    // the target, so the messages name it, not the file beside it.
+    // complete, so a failed or interrupted run leaves nothing behind. The
+    // user asked for the target, so the messages name it, not the file
+    // beside it.
     const std::string partial = options.output + ".part";
+    const PartialFileGuard guard(partial);
     const auto failWrite = [&](std::string message) {
         std::remove(partial.c_str());
         if (const size_t at = message.find(partial); at != std::string::npos)

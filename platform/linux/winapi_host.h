@@ -62,6 +62,10 @@ void platformSetCommandLine(int argc, char** argv);
 // every presented frame of an X window then shows the frame rate in its
 // lower-left corner, over the scene (window/frame_rate.cpp).
 void platformShowFrameRate(bool show);
+// Set by the Linux program when a screen-saver host started it: message
+// boxes (the OpenGL error) then go to standard error, where hosts collect
+// what their display modes say, and never onto the host's screen.
+void platformSendMessagesToStandardError();
 // A top-level window of the program's own, framed and sized by the window
 // manager (XScreenSaver's --window): the Linux program runs the scene in it
 // as a preview, which follows its size and ends with 0 when it goes.

@@ -112,6 +112,10 @@ void platformForgetFrameRate(const PlatformWindow* window);
 // saver, or 0: the process end lets it take the process after cleaning up,
 // so that a parent sees the signal, as for any display program.
 int platformTerminationSignal();
+// The end of the pipe that becomes readable when such a signal arrives, or
+// -1 before the first on-screen window: a nested loop of a dialog or
+// message box waits on it too. Reading it is the message loop's business.
+int platformTerminationSignalFd();
 
 // A source polled with the message loop that does its work at most once a
 // second: for states the system announces to nobody (sysfs, DPMS).

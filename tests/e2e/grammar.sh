@@ -18,18 +18,14 @@ refusal_table() {  # one row a case: ARGUMENTS|STATUS|LINE
 }
 
 DISPLAY=:nothing refusal_table <<'EOF'
-/x|255|unknown switch '/x' (see gyrelle --help)
---window-id zz|255|bad window id 'zz' for --window-id
--p|255|'-p' needs a window id (a decimal number)
 --frames 1 --fps --bogus|2|unknown option '--bogus' (see gyrelle --help)
-/s|255|cannot open display ":nothing"
 --window|255|cannot open display ":nothing"
 EOF
 start_xvfb
 refusal_table <<'EOF'
 /p 123456|255|no window 123456 to draw into
 -window-id 0x7fffffff|255|no window 0x7fffffff to draw into
---record x.png --frames 1 --root|2|option '--root' does not go with the recorder
+--record x.png --frames 1 -root|2|option '-root' does not go with the recorder
 EOF
 
 dialog_shown() {  # the program under timeout(1) has a visible window

@@ -35,21 +35,29 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window
 start_other_window
 run_preview_case "/p" /p "$OTHER_ID"
 
-# --window: the preview in a top-level window of its own, which input does
-# not end and the window manager's close button (WM_DELETE_WINDOW) ends
-# with 0. With --fps its lower-left corner is the frame rate's plate: only
-# black and white, where the scene there has many colours.
+# --window: the preview in a top-level window of its own, which a window
+# manager (evilwm) frames, whose shards are the desktop under it (once the
+# frame's black, drawn before the picture was taken), which input does not
+# end and the window manager's close button (WM_DELETE_WINDOW) ends with 0.
+# With --fps its lower-left corner is the frame rate's plate: only black
+# and white, where the scene there has many colours.
 plate_colours() {  # WINDOW
     local height
     height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
     look "$WORK/plate.xwd" "$1" && convert "$WORK/plate.xwd[76x20+0+$((height - 20))]" -format '%k' info: 2>/dev/null || echo 0
 }
 plate_shown() { [ "$(plate_colours "$1")" = 2 ]; }
+# Xvfb has no font but the built-in "fixed".
+evilwm -fn fixed >/dev/null 2>&1 &
+STARTED_PIDS+=("$!")
+show_red_desktop
+desktop=("${STARTED_PIDS[@]: -2}")
 start_saver --window --fps
 if id=$(wait_for_window "Preview"); then
+    wait_until "$CEILING" red_covers 0.001 0.95 "$id" || fail "--window: no red shards of the desktop"
     frame=$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')
-    check "--window: its own top-level window" "$(xwininfo -root | awk '/Window id:/ {print $4}')" \
-        "$(xwininfo -id "$frame" -tree | awk '/Parent window id:/ {print $4}')"
+    xprop -id "$frame" WM_STATE | grep -q Normal && echo "ok: --window: a top-level window the window manager manages" ||
+        fail "--window: $frame is no managed top-level window"
     wait_until "$CEILING" plate_shown "$id" && echo "ok: --fps: the frame rate's plate" ||
         fail "--fps: the corner shows $(plate_colours "$id") colours"
     xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
@@ -63,6 +71,7 @@ if id=$(wait_for_window "Preview"); then
 else
     fail "--window: no preview window"
 fi
+kill "${desktop[@]}"
 start_other_window
 XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$OTHER_ID")"
 start_other_window

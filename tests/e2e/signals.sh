@@ -2,7 +2,8 @@
 # SIGTERM, SIGINT and SIGHUP end a running saver in order, full screen or
 # preview: it cleans up, then the signal ends it (the shell's 128 + N, as
 # for any display program), and the settings file stays as it was, byte
-# for byte and the same file: the saver never writes it.
+# for byte and the same file: the saver never writes it. A signal ignored
+# at the start stays ignored; the recorder leaves no partial file.
 . "$(dirname "$0")/common.bash"
 start_xvfb
 start_other_window
@@ -16,18 +17,31 @@ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
 cp "$settings" "$WORK/settings.before"
 inode=$(stat -c %i "$settings")
 
-for signal in TERM:143 INT:130 HUP:129; do
-    status=${signal#*:} signal=${signal%:*}
+# Under nohup(1) SIGHUP is ignored from the start and stays so: the saver
+# runs on until SIGTERM ends it.
+for row in TERM:143 INT:130 HUP:129 HUP:143:nohup; do
+    IFS=: read -r signal status prefix <<<"$row"
     for mode in "Screen Saver:/s" "Preview:/p $OTHER_ID"; do
         # shellcheck disable=SC2086
-        start_saver ${mode#*:}
+        timeout 600 $prefix "$GYRELLE" ${mode#*:} 2>"$WORK/saver.err" &
+        SAVER_PID=$! && STARTED_PIDS+=("$SAVER_PID")
         wait_for_window "${mode%%:*}" >/dev/null || { fail "SIG$signal: no ${mode%%:*} window"; continue; }
         settle
         kill -"$signal" "$SAVER_PID"
+        [ -z "$prefix" ] || { settle && running "$SAVER_PID" && kill -TERM "$SAVER_PID"; }
         wait_status "$SAVER_PID"
-        check "SIG$signal ends '${mode#*:}' by the signal" "$status" "$STATUS"
+        check "SIG$signal ${prefix:+under $prefix }ends '${mode#*:}' by the signal" "$status" "$STATUS"
     done
 done
+
+# The recorder, a background job of this script and so with SIGINT
+# ignored, records on through SIGINT; SIGTERM ends it and leaves nothing
+# behind, not even the partial file (once 15 MB were left).
+"$GYRELLE" --record "$WORK/long.gif" --frames 10000000 --size 16x16 2>/dev/null &
+recorder=$! && STARTED_PIDS+=("$recorder")
+wait_until "$CEILING" test -s "$WORK/long.gif.part" && kill -INT "$recorder" && settle && running "$recorder" && kill -TERM "$recorder" || fail "the recorder did not record on through SIGINT"
+wait_status "$recorder"
+check "SIGTERM ends the recorder by the signal, no file left" "143" "$STATUS$(ls "$WORK"/long.gif* 2>/dev/null)"
 cmp -s "$WORK/settings.before" "$settings" && echo "ok: the settings file is unchanged" || fail "the settings file changed"
 check "the settings file is the same file" "$inode" "$(stat -c %i "$settings")"
 check "nothing else in the settings folder" "registry.reg" "$(ls -A "$(dirname "$settings")")"

@@ -57,27 +57,30 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
         const char* switches;
         uint32_t window;  // to be checked on the display
         bool fps;
+        bool byHost;  // as screen-saver hosts start display modes: messages on standard error
     } cases[] = {
-        {{}, nullptr, Run::host, "", 0, false},
-        {{"/s"}, nullptr, Run::host, "", 0, false},
-        {{"--s"}, nullptr, Run::host, "", 0, false},
-        {{"---"}, nullptr, Run::host, "", 0, false},
-        {{"--c:1234"}, nullptr, Run::host, "", 0, false},
-        {{"s", "--help"}, nullptr, Run::host, "", 0, false},
-        {{"/s", "-root"}, nullptr, Run::host, "", 0, false},
-        {{"- p", "4294967297"}, nullptr, Run::host, "", 1, false},
-        {{"/l12ab"}, nullptr, Run::host, "", 12, false},
-        {{"--root"}, "0x400008", Run::host, "/p 4194312", 4194312, false},
-        {{"--root", "--window-id", "0x400E22"}, "0x400E22", Run::host, "/p 4197922", 4197922, false},
-        {{"--window-id=77", "-root", "-fps"}, "0x2a", Run::host, "/p 77", 77, true},
-        {{"-root", "--fps", "--no-fps", "-install", "--visual", "default"}, nullptr, Run::host, "/s", 0, false},
-        {{"--root"}, "", Run::host, "/s", 0, false},
-        {{"-window-id", "0XFFFFFFFF"}, nullptr, Run::host, "/p 4294967295", 4294967295u, false},
-        {{}, "0x2a", Run::host, "/p 42", 42, false},
-        {{"--window", "--fps"}, "0x2a", Run::window, "", 0, true},
-        {{"--fps"}, nullptr, Run::window, "", 0, true},
+        {{}, nullptr, Run::host, "", 0, false, false},
+        {{"/s"}, nullptr, Run::host, "", 0, false, false},
+        {{"--s"}, nullptr, Run::host, "", 0, false, false},
+        {{"---"}, nullptr, Run::host, "", 0, false, false},
+        {{"--c:1234"}, nullptr, Run::host, "", 0, false, false},
+        {{"s", "--help"}, nullptr, Run::host, "", 0, false, false},
+        {{"/s", "-root"}, nullptr, Run::host, "", 0, false, false},
+        {{"-seed", "3"}, nullptr, Run::host, "", 0, false, false},
+        {{"-size", "10x10"}, "0x2a", Run::host, "", 0, false, false},
+        {{"- p", "4294967297"}, nullptr, Run::host, "", 1, false, false},
+        {{"/l12ab"}, nullptr, Run::host, "", 12, false, false},
+        {{"--root"}, "0x400008", Run::host, "/p 4194312", 4194312, false, true},
+        {{"--root", "--window-id", "0x400E22"}, "0x400E22", Run::host, "/p 4197922", 4197922, false, true},
+        {{"--window-id=77", "-root", "-fps"}, "0x2a", Run::host, "/p 77", 77, true, true},
+        {{"-root", "--fps", "--no-fps", "-install", "--visual", "default"}, nullptr, Run::host, "/s", 0, false, true},
+        {{"--root"}, "", Run::host, "/s", 0, false, true},
+        {{"-window-id", "0XFFFFFFFF"}, nullptr, Run::host, "/p 4294967295", 4294967295u, false, false},
+        {{}, "0x2a", Run::host, "/p 42", 42, false, true},
+        {{"--window", "--fps"}, "0x2a", Run::window, "", 0, true, false},
+        {{"--fps"}, nullptr, Run::window, "", 0, true, false},
         {{"--frames", "3", "--seed", "3", "--record=d.GIF", "--fps", "--seed=4", "--size", "8x6"}, nullptr,
-         Run::recorder, "", 0, true},
+         Run::recorder, "", 0, true, false},
     };
     for (const auto& c : cases) {
         const Answer answer = ask(c.arguments, c.windowVariable);
@@ -86,6 +89,7 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
         EXPECT_EQ(c.switches, answer.line.switches) << trace;
         EXPECT_EQ(c.window, answer.line.window) << trace;
         EXPECT_EQ(c.fps, answer.line.showFrameRate) << trace;
+        EXPECT_EQ(c.byHost, answer.line.startedByHost) << trace;
         EXPECT_EQ("", answer.out + answer.err) << trace;
     }
     const RecordOptions record = ask(cases[std::size(cases) - 1].arguments).line.record;
@@ -114,17 +118,17 @@ TEST(CommandLine, EachRefusalIsOneLineWithItsStatus)
         {{"/a", "12"}, nullptr, 255, "changing the password is not available"},
         {{"/p"}, nullptr, 255, "'/p' needs a window id (a decimal number)"},
         {{"-p", "zz"}, nullptr, 255, "'-p' needs a window id (a decimal number), not 'zz'"},
-        {{"--window-id"}, nullptr, 255, "option '--window-id' needs a window id"},
-        {{"--root", "--window-id", "zz"}, nullptr, 255, "bad window id 'zz' for --window-id"},
+        {{"-window-id"}, nullptr, 255, "option '-window-id' needs a window id"},
+        {{"--root", "-window-id=zz"}, nullptr, 255, "bad window id 'zz' for -window-id"},
         {{"-window-id", "0x100000000"}, nullptr, 255, "bad window id '0x100000000'"},
         {{"-window-id", "0"}, nullptr, 255, "bad window id '0'"},
         {{"--root"}, "12ab", 255, "bad window id '12ab' in XSCREENSAVER_WINDOW"},
         {{"--settings"}, nullptr, 2, "unknown option '--settings'"},
-        {{"--root", "--bogus"}, nullptr, 2, "unknown option '--bogus'"},
+        {{"--root", "-frames", "3"}, nullptr, 2, "unknown option '-frames'"},
         {{"--root", "x"}, nullptr, 2, "unexpected argument 'x'"},
-        {{"--help=yes"}, nullptr, 2, "option '--help' takes no value"},
-        {{"--visual"}, nullptr, 2, "option '--visual' needs a value"},
-        {{"--root", "--record", "a.png", "--frames", "1"}, nullptr, 2, "'--root' does not go with the recorder"},
+        {{"--root", "-fps=yes"}, nullptr, 2, "option '-fps' takes no value"},
+        {{"-visual"}, nullptr, 2, "option '-visual' needs a value"},
+        {{"-root", "--record", "a.png", "--frames", "1"}, nullptr, 2, "'-root' does not go with the recorder"},
         {{"--frames", "2"}, nullptr, 2, "--record needs a file"},
         {{"--record", "a.png"}, nullptr, 2, "--frames is required"},
         {{"--record", "a.bmp", "--frames", "1"}, nullptr, 2, "must end in .png or .gif"},

@@ -9,6 +9,8 @@
 // owner-drawn buttons, mouse messages, and WM_CLOSE from the close box.
 #include "gtk_dialog.h"
 
+#include <glib-unix.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -324,7 +326,19 @@ int gtkMessageBox(HWND owner, const char* text, const char* caption, UINT type)
     GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, messageType(type), GTK_BUTTONS_OK, "%s",
                                             text != nullptr ? text : "");
     gtk_window_set_title(GTK_WINDOW(box), caption != nullptr ? caption : "Error");
+    // The box's own loop would never hear a termination signal: the signal
+    // closes it, and the program then ends by that signal.
+    const int signalFd = platformTerminationSignalFd();
+    guint signalWatch = 0;
+    if (signalFd >= 0) {
+        signalWatch = g_unix_fd_add(signalFd, G_IO_IN, [](gint, GIOCondition, gpointer data) -> gboolean {
+            gtk_dialog_response(GTK_DIALOG(data), GTK_RESPONSE_NONE);
+            return G_SOURCE_CONTINUE;
+        }, box);
+    }
     gtk_dialog_run(GTK_DIALOG(box));
+    if (signalWatch != 0)
+        g_source_remove(signalWatch);
     gtk_widget_destroy(box);
     while (gtk_events_pending())
         gtk_main_iteration_do(FALSE);

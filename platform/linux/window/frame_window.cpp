@@ -3,12 +3,20 @@
 // lives on a connection of its own: to the preview it is a foreign parent
 // whose size it follows and whose end ends it, exactly as under a saver
 // host's settings window.
+//
+// The preview cuts its shards from the screen under it when its window is
+// made, so the frame stays unmapped until then: mapped first, a window
+// manager's decorations and the frame's black would be on the screen by
+// the time the picture is taken. It is mapped when the message loop first
+// pumps it, after the preview's window exists.
 #include "platform/linux/registry/text_codec.h"
 #include "platform/linux/window_object.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,10 +27,16 @@ struct FrameSource : PlatformEventSource {
     Display* display = nullptr;
     Window window = 0;
     Atom wmDeleteWindow = 0;
+    bool mapPending = false;
 };
 
 void FrameSource::pump()
 {
+    if (mapPending && window != 0) {
+        XMapWindow(display, window);
+        XFlush(display);
+        mapPending = false;
+    }
     while (display != nullptr && XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
@@ -52,8 +66,19 @@ DWORD platformCreateFrameWindow(LPCWSTR title)
     // aspect rule whatever size the user drags the frame to.
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, screen);
-    frame.window = XCreateWindow(display, RootWindow(display, screen), 0, 0, 640, 480, 0, CopyFromParent, InputOutput,
-                                 CopyFromParent, CWBackPixel, &attributes);
+    const int width = 640;
+    const int height = 480;
+    // In the middle of the screen, asked for as the user's choice: the
+    // picture is taken there before a window manager places the frame.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = std::max(0, (DisplayWidth(display, screen) - width) / 2);
+    hints.y = std::max(0, (DisplayHeight(display, screen) - height) / 2);
+    hints.width = width;
+    hints.height = height;
+    frame.window = XCreateWindow(display, RootWindow(display, screen), hints.x, hints.y, width, height, 0,
+                                 CopyFromParent, InputOutput, CopyFromParent, CWBackPixel, &attributes);
+    XSetWMNormalHints(display, frame.window, &hints);
     const std::string name = utf8FromWide(title);
     XStoreName(display, frame.window, name.c_str());
     XChangeProperty(display, frame.window, XInternAtom(display, "_NET_WM_NAME", False),
@@ -63,7 +88,7 @@ DWORD platformCreateFrameWindow(LPCWSTR title)
     XSetClassHint(display, frame.window, &classHint);
     frame.wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, frame.window, &frame.wmDeleteWindow, 1);
-    XMapWindow(display, frame.window);
+    frame.mapPending = true;
     // The preview is made on the other connection: the window must exist
     // on the server before that one names it.
     XSync(display, False);

@@ -49,6 +49,7 @@ struct MessageQueue {
     bool quitPosted = false;
     int quitCode = 0;
     PlatformMessageBoxHandler messageBox = nullptr;
+    bool messagesToStandardError = false;
     std::map<std::wstring, UINT> registeredMessages;
     SignalSource signals;
     bool signalsWatched = false;
@@ -185,8 +186,13 @@ void watchTerminationSignals()
     action.sa_handler = onTerminationSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        // A signal ignored when the program started stays ignored: nohup's
+        // SIGHUP, a background job's SIGINT.
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
     platformAddEventSource(&queue().signals);
 }
 
@@ -237,6 +243,16 @@ HWND platformAdoptWindow(PlatformWindow* window)
 int platformTerminationSignal()
 {
     return terminationSignal;
+}
+
+int platformTerminationSignalFd()
+{
+    return queue().signals.readEnd;
+}
+
+void platformSendMessagesToStandardError()
+{
+    queue().messagesToStandardError = true;
 }
 
 void platformAddEventSource(PlatformEventSource* source)
@@ -468,7 +484,7 @@ BOOL KillTimer(HWND window, UINT_PTR id)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    if (queue().messageBox != nullptr)
+    if (queue().messageBox != nullptr && !queue().messagesToStandardError)
         return queue().messageBox(owner, text, caption, type);
     std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
     return IDOK;
