@@ -178,7 +178,7 @@ looked() {
 # at most 6.5 %. A line per colour, cells left to right, top to bottom.
 # After -separate, images 0-2 are the look's channels, 3-5 where they are
 # full, 6-8 where empty; a colour is the least of its three.
-declare -A MASKS=([red]=3,7,8 [lime]=6,4,8 [blue]=6,7,5 [yellow]=3,4,8 [magenta]=3,7,5 [cyan]=6,4,5)
+declare -A MASKS=([red]="3,7,8" [lime]="6,4,8" [blue]="6,7,5" [yellow]="3,4,8" [magenta]="3,7,5" [cyan]="6,4,5")
 colour_shares() {  # LOOK[CROP] GRID FULL COLOUR...
     local look=$1 grid=$2 full=$3 colour masks=()
     shift 3
