@@ -1,6 +1,6 @@
 // Several monitors under one window, through the recorder's --monitors:
 // every monitor gets a whole vortex of its own, cut from its own part of
-// the desktop, and one monitor is exactly the window of its size.
+// the desktop.
 #include "render_helpers.h"
 
 #include <gtest/gtest.h>
@@ -76,16 +76,6 @@ TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
             EXPECT_NE(pictureDifference(left, right), "") << layout << ": the monitors show one scene twice";
         }
     }
-
-    // One monitor is the plain window of its size, to the byte.
-    const RecorderRun one = runGyrelle({"--record", folder + "/one.png", "--frames", "3", "--seed", "5",
-                                        "--monitors", "96x64+0+0"},
-                                       folder);
-    const RecorderRun plain = runGyrelle({"--record", folder + "/plain.png", "--frames", "3", "--seed", "5",
-                                          "--size", "96x64"},
-                                         folder);
-    ASSERT_EQ(one.status + plain.status, 0) << one.errors << plain.errors;
-    EXPECT_EQ(fileBytes(folder + "/one.png"), fileBytes(folder + "/plain.png"));
 }
 
 // Guards the cut of the desktop: each monitor's shards come from the part
