@@ -102,7 +102,7 @@ int SetScrollPos(HWND control, int bar, int position, BOOL redraw);
 HWND GetFocus();
 HWND SetFocus(HWND window);
 // In screen (root) coordinates, for dialogs, their controls and the saver's
-// own X windows alike.
+// own X windows alike; FALSE for an offscreen window, which is on no screen.
 BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);

@@ -518,6 +518,10 @@ BOOL GetWindowRect(HWND window, LPRECT rect)
         *rect = RECT{left, top, left + control->outerWidth, top + control->outerHeight};
         return TRUE;
     }
+    // An offscreen window lies on no screen: the scene then follows no
+    // monitors, whatever display the recorder or a test runs beside.
+    if (!window->onScreen())
+        return FALSE;
     *rect = window->screenRect();
     return TRUE;
 }
