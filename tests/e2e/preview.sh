@@ -52,9 +52,10 @@ evilwm -fn fixed >/dev/null 2>&1 &
 STARTED_PIDS+=("$!")
 show_red_desktop
 desktop=("${STARTED_PIDS[@]: -2}")
+start_looking
 start_saver --window --fps
 if id=$(wait_for_window "Preview"); then
-    wait_until "$CEILING" red_covers 0.001 0.95 "$id" || fail "--window: no red shards of the desktop"
+    looked && red_shards_seen "$(window_geometry "$id")" >/dev/null || fail "--window: no red shards of the desktop"
     frame=$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')
     xprop -id "$frame" WM_STATE | grep -q Normal && echo "ok: --window: a top-level window the window manager manages" ||
         fail "--window: $frame is no managed top-level window"
