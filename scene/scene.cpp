@@ -37,6 +37,7 @@ void Scene::create(const Picture& desktop, const SceneViewport& viewport, bool w
 void Scene::drawFrame()
 {
     glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+    glScissor(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
     glBlendFunc(GL_SRC_ALPHA, static_cast<GLenum>(blendDestination_));
 
     // The frame is never cleared: the disc covers the view, and this dot

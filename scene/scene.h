@@ -53,7 +53,8 @@ public:
     // shard is cut: a scene added while the saver runs has no desktop left
     // to shatter.
     void create(const Picture& desktop, const SceneViewport& viewport, bool withOpening = true);
-    // Draws the scene's part of one frame, without presenting it.
+    // Draws the scene's part of one frame, without presenting it; the
+    // scissor box is its viewport, for the window to switch on.
     void drawFrame();
     // Moves the scene to another rectangle; the next frame draws there.
     void resize(const SceneViewport& viewport);

@@ -218,11 +218,17 @@ void renderFrame()
 {
     if (sceneWindow.renderingContext == nullptr)
         return;
+    glDisable(GL_SCISSOR_TEST);
     if (sceneWindow.clearsUncovered) {
         glViewport(0, 0, sceneWindow.width, sceneWindow.height);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    // Scenes side by side keep to their monitors: wide points and lines
+    // reach past a viewport, and llvmpipe drops what lies outside the box
+    // before rasterising it, which the second disc's cost depends on.
+    if (sceneWindow.scenes.size() > 1)
+        glEnable(GL_SCISSOR_TEST);
     for (Scene* each : sceneWindow.scenes)
         each->drawFrame();
     SwapBuffers(sceneWindow.deviceContext);
