@@ -1,6 +1,6 @@
 #!/bin/bash
-# The NSIS installer built beside Gyrelle.scr, run silently under Wine in a
-# prefix of its own: it puts the .scr into the system folder and registers
+# The NSIS installer built beside Gyrelle.scr, run under Wine in a prefix of
+# its own (silently, but for the first, shown until Finish): it puts the .scr into the system folder and registers
 # itself in Add/Remove Programs, and writes nothing under HKEY_CURRENT_USER
 # (it runs elevated, maybe as another account than the user's). A second
 # installer started meanwhile leaves at once. A newer build installed while
