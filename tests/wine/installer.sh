@@ -21,12 +21,12 @@ SOURCES="$(cd "$(dirname "$0")/../.." && pwd)"
 
 export WINEPREFIX=$WORK/prefix
 trap 'wineserver -k 2>/dev/null; cleanup' EXIT
-start_xvfb  # for the running saver; a silent install shows nothing
+start_xvfb  # for the running saver and the installer shown
 
 # Runs a Windows program and waits until every process of the prefix has
 # ended (an uninstaller hands over to a copy of itself); its status in $?.
 run() {
-    timeout 600 "$WINE_RUN" "$@" >/dev/null 2>&1
+    timeout 600 "$WINE_RUN" "$@" >>"$WORK/wine.log" 2>&1
     local status=$?
     timeout 600 wineserver -w
     return $status
@@ -50,12 +50,12 @@ restart() { touch "$WINEPREFIX/drive_c/restart" && wait "$HOLDER" && timeout 600
 # it; its status in $?.
 quiet_uninstall() {
     printf '%s\r\nexit %%errorlevel%%\r\n' "$(query "$UNINSTALL_KEY" QuietUninstallString)" >"$WINEPREFIX/drive_c/q.bat"
-    timeout 600 "$WINE_RUN" cmd /c 'C:\q.bat' >/dev/null 2>&1
+    timeout 600 "$WINE_RUN" cmd /c 'C:\q.bat' >>"$WORK/wine.log" 2>&1
 }
 # The current user's registry as text, without the keys Wine's own console
 # and crash debugger make when they first run.
 user_registry() {
-    timeout 600 "$WINE_RUN" reg export HKCU 'C:\hkcu.reg' /y >/dev/null 2>&1
+    timeout 600 "$WINE_RUN" reg export HKCU 'C:\hkcu.reg' /y >>"$WORK/wine.log" 2>&1
     timeout 600 wineserver -w
     iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hkcu.reg" 2>/dev/null | tr -d '\r' |
         awk '/^\[/ { wine = /^\[HKEY_CURRENT_USER\\(Console|Software\\Wine)(\\|\])/ } !wine'
@@ -69,16 +69,16 @@ INSTALL_DIR="$WINEPREFIX/drive_c/Program Files/Gyrelle Screen Saver"
 NEWER=9.9
 cp "$SCR" "$WORK/Gyrelle.scr" && printf 'newer build' >>"$WORK/Gyrelle.scr"
 makensis -V1 -DVERSION=$NEWER -DSCR="$WORK/Gyrelle.scr" -DICON="$SOURCES/resources/gyrelle.ico" \
-    -DOUTFILE="$WORK/newer-setup.exe" "$SOURCES/packaging/windows/gyrelle.nsi" >/dev/null || fail "no newer installer"
+    -DOUTFILE="$WORK/newer-setup.exe" "$SOURCES/packaging/windows/gyrelle.nsi" >>"$WORK/wine.log" 2>&1 || fail "no newer installer"
 
 run wineboot --init
 user_registry >"$WORK/hkcu.before"
 # Installed as a user does it, its window shown until Finish (Return on its
 # last page); the newer one, started meanwhile, leaves at once.
-timeout 600 "$WINE_RUN" "$INSTALLER" >/dev/null 2>&1 &
+timeout 600 "$WINE_RUN" "$INSTALLER" >>"$WORK/wine.log" 2>&1 &
 SHOWN=$! && STARTED_PIDS+=("$SHOWN")
 shown=$(wait_for_title "Gyrelle Screen Saver Setup.*") || fail "no installer window"
-timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >/dev/null 2>&1
+timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >>"$WORK/wine.log" 2>&1
 check "a second installer at once exits 2" 2 "$?"
 wait_until "$CEILING" eval 'xdotool windowfocus "$shown" key Return 2>/dev/null; sleep 1; ended "$SHOWN"'
 wait_status "$SHOWN"
@@ -91,7 +91,7 @@ check "uninstall command" '"C:\Program Files\Gyrelle Screen Saver\Uninstall.exe"
 SCR=$SYSTEM_SCR start_scr /s
 wait_for_title "Screen Saver" >/dev/null || fail "the installed saver did not start"
 # Not run(): waiting for every process of the prefix would wait for the saver.
-timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >/dev/null 2>&1
+timeout 600 "$WINE_RUN" "$WORK/newer-setup.exe" /S >>"$WORK/wine.log" 2>&1
 status=$?
 # In place, the old running file moved aside under a fresh name and
 # deleted at the restart. A restart asked for exits 3010, of which Wine
@@ -111,13 +111,13 @@ diff "$WORK/hkcu.before" "$WORK/hkcu.after" >"$WORK/hkcu.diff" && echo "ok: noth
 # another program's rename waits for the restart too.
 hold 'C:\windows\system32\Gyrelle.scr'
 timeout 600 "$WINE_RUN" reg add 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-    /t REG_MULTI_SZ /d '\??\C:\other.new\0!\??\C:\other.dll' /f >/dev/null 2>&1
+    /t REG_MULTI_SZ /d '\??\C:\other.new\0!\??\C:\other.dll' /f >>"$WORK/wine.log" 2>&1
 before=$(pending)
 
 # A write that fails part way (a full disk; here a limit on the size of a
 # file) leaves nothing, and neither the installed file, nor its listed
 # version, nor the restart's list changes.
-(ulimit -f $(($(stat -c %s "$SCR") / 2048)) && trap '' XFSZ && timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1)
+(ulimit -f $(($(stat -c %s "$SCR") / 2048)) && trap '' XFSZ && timeout 600 "$WINE_RUN" "$INSTALLER" /S >>"$WORK/wine.log" 2>&1)
 check "a failed write exits 2" 2 "$?"
 cmp -s "$WORK/Gyrelle.scr" "$SYSTEM_SCR" && [ ! -e "$SYSTEM_SCR.new" ] && echo "ok: Gyrelle.scr stayed, nothing left" ||
     fail "Gyrelle.scr changed or left: $(ls "$SYSTEM_SCR"*)"
@@ -127,7 +127,7 @@ check "restart's list after a failed write" "$before" "$(pending)"
 # Held open: the (older) file takes the name at the restart, exit 3010,
 # written over a Gyrelle.scr.new that nothing waits for.
 printf 'cut off' >"$SYSTEM_SCR.new"
-timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
+timeout 600 "$WINE_RUN" "$INSTALLER" /S >>"$WORK/wine.log" 2>&1
 check "an upgrade left to the restart exits 3010" 194 "$?"
 case $(pending) in "$before"*'Gyrelle.scr.new\0!\??\C:\windows\system32\Gyrelle.scr'*) echo "ok: left to the restart" ;;
 *) fail "no rename at the restart: '$(pending)'" ;; esac
@@ -135,9 +135,9 @@ cmp -s "$SCR" "$SYSTEM_SCR.new" && echo "ok: the .new written over" || fail "the
 check "listed version left to the restart" "$VERSION" "$(query "$UNINSTALL_KEY" DisplayVersion)"
 
 # The logged-on user chose Gyrelle and saved settings meanwhile.
-timeout 600 "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Gyrelle.scr' /f >/dev/null 2>&1
-timeout 600 "$WINE_RUN" reg add 'HKCU\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
-timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >/dev/null 2>&1
+timeout 600 "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /d 'C:\windows\system32\Gyrelle.scr' /f >>"$WORK/wine.log" 2>&1
+timeout 600 "$WINE_RUN" reg add 'HKCU\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >>"$WORK/wine.log" 2>&1
+timeout 600 "$WINE_RUN" reg add 'HKLM\Software\Orvanti\Gyrelle Screen Saver' /v LightColor /d 5 /f >>"$WORK/wine.log" 2>&1
 # Run before the restart as a deployment tool runs it, the command line as
 # it stands: it returns once done, 3010 for the held file it deletes then.
 quiet_uninstall
@@ -156,14 +156,15 @@ check "machine's settings removed" "" "$(query 'HKLM\Software\Orvanti')"
 # An uninstall run in place leaves its own Uninstall.exe and folder to the
 # restart; an install before that restart cancels their deletion.
 hold
-timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1 && quiet_uninstall
+timeout 600 "$WINE_RUN" "$INSTALLER" /S >>"$WORK/wine.log" 2>&1 && quiet_uninstall
 status=$?
 case $status:$(pending) in 0:*'Uninstall.exe\0\0\??\C:\Program Files\Gyrelle Screen Saver\0') echo "ok: Uninstall.exe and its folder left to the restart" ;;
 *) fail "exit $status, restart's list after an uninstall: '$(pending)'" ;; esac
-timeout 600 "$WINE_RUN" "$INSTALLER" /S >/dev/null 2>&1
+timeout 600 "$WINE_RUN" "$INSTALLER" /S >>"$WORK/wine.log" 2>&1
 check "an install before the restart exits 0" 0 "$?"
 check "restart's list after it" "" "$(pending)"
 restart
 [ -f "$INSTALL_DIR/Uninstall.exe" ] && cmp -s "$SCR" "$SYSTEM_SCR" && echo "ok: installed after the restart" ||
     fail "after the restart: $(ls "$INSTALL_DIR" "$SYSTEM_SCR" 2>&1)"
+[ "$FAILURES" -eq 0 ] || { echo "Wine's output, last lines:" && tail -n 40 "$WORK/wine.log"; } >&2
 finish
