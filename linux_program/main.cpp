@@ -53,7 +53,8 @@ int main(int argc, char** argv)
     // points the wrong way. The settings dialog is GTK's alone, and GTK
     // speaks Wayland where a Wayland session has no X server.
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr && !(line.settingsDialog && std::getenv("WAYLAND_DISPLAY") != nullptr))
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr || std::getenv("WAYLAND_SOCKET") != nullptr;
+    if (display == nullptr && !(line.settingsDialog && wayland))
         return refuseMissingDisplay(XDisplayName(nullptr), stderr);
     const bool windowMissing = line.window != 0 && !windowExists(display, line.window);
     if (line.run == CommandLine::Run::window && !windowMissing) {

@@ -6,7 +6,7 @@
 WAYLAND_TESTS=$(dirname "${BASH_SOURCE[0]}")
 . "$WAYLAND_TESTS/../e2e/common.bash"
 # Programs here find no X server: what they show, they show on Wayland.
-unset DISPLAY WAYLAND_DISPLAY WAYLAND_SOCKET
+unset DISPLAY
 chmod 755 "$WORK"
 
 # On failure, the tail of every program's output kept in WORK.
