@@ -307,10 +307,12 @@ CommandLine readSwitches(int argc, const char* const* argv, std::FILE* err)
     const std::string shown = argc > 1 ? argv[1] : "";
     switch (letter) {
     case 0:
-    case 's':
-    case 'S':
     case 'c':
     case 'C':
+        line.settingsDialog = true;
+        return line;
+    case 's':
+    case 'S':
         return line;
     case 'p':
     case 'P':

@@ -36,6 +36,8 @@ struct CommandLine {
     uint32_t window = 0;
     std::string windowName;
     bool showFrameRate = false;
+    // The switches open the settings dialog (/c, or none at all).
+    bool settingsDialog = false;
     // Started as screen-saver hosts start a display mode (--root, or a
     // window in XSCREENSAVER_WINDOW): nobody sits at a terminal to read a
     // message box, and it must not stay on the host's screen.
