@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <functional>
 #include <memory>
 
 // The process-wide objects, in their order of construction: the settings
@@ -24,9 +25,12 @@ namespace {
 struct WindowState {
     HDC deviceContext = nullptr;
     HGLRC renderingContext = nullptr;
-    // The window's scenes, one per monitor; the first is firstScene.
+    // The window's scenes, one per part of its layout, the primary
+    // monitor's first; firstScene is one of them, or none once its monitor
+    // has gone.
     std::vector<Scene*> scenes;
     std::vector<std::unique_ptr<Scene>> furtherScenes;
+    MonitorLayout layout;
     // A full-screen window lays its scenes out on the system's monitors.
     bool followsMonitors = false;
     // Parts of the window that no monitor shows, cleared each frame.
@@ -36,41 +40,49 @@ struct WindowState {
     bool fixedSeed = false;
     uint32_t seed = 0;
     bool fixedLayout = false;
-    std::vector<RECT> layout;
+    std::vector<RECT> fixedMonitors;
 };
 
 WindowState sceneWindow;
 
+// Lists the primary monitor first, as scenes and the frame rate expect.
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
 {
     MONITORINFO info{};
     info.cbSize = sizeof info;
+    auto* monitors = reinterpret_cast<std::vector<RECT>*>(found);
     if (GetMonitorInfoW(monitor, &info))
-        reinterpret_cast<std::vector<RECT>*>(found)->push_back(info.rcMonitor);
+        monitors->insert((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? monitors->begin() : monitors->end(),
+                         info.rcMonitor);
     return TRUE;
 }
 
-// The scenes' rectangles in OpenGL's window coordinates for a window of
-// width x height: one per monitor it shows, or the whole window.
-std::vector<SceneViewport> sceneViewports(HWND window, int width, int height)
+// The window's layout at width x height: a part per monitor it shows, or
+// the whole window.
+MonitorLayout currentLayout(HWND window, int width, int height)
 {
-    std::vector<RECT> parts;
+    MonitorLayout layout{POINT{0, 0}, {}};
     if (sceneWindow.fixedLayout) {
-        parts = monitorsInWindow(RECT{0, 0, width, height}, sceneWindow.layout);
+        layout.parts = monitorsInWindow(RECT{0, 0, width, height}, sceneWindow.fixedMonitors);
     } else if (sceneWindow.followsMonitors) {
         RECT place{0, 0, 0, 0};
         std::vector<RECT> monitors;
         if (GetWindowRect(window, &place) &&
-            EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors)))
-            parts = monitorsInWindow(RECT{place.left, place.top, place.left + width, place.top + height}, monitors);
+            EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors))) {
+            layout.origin = POINT{place.left, place.top};
+            layout.parts = monitorsInWindow(RECT{place.left, place.top, place.left + width, place.top + height},
+                                            monitors);
+        }
     }
-    if (parts.empty())
-        parts.push_back(RECT{0, 0, width, height});
-    std::vector<SceneViewport> viewports;
-    for (const RECT& part : parts)
-        viewports.push_back(SceneViewport{part.left, height - part.bottom, part.right - part.left,
-                                          part.bottom - part.top});
-    return viewports;
+    if (layout.parts.empty())
+        layout.parts.push_back(RECT{0, 0, width, height});
+    return layout;
+}
+
+// A part's rectangle in OpenGL's window coordinates, for a window `height` high.
+SceneViewport viewportOf(const RECT& part, int height)
+{
+    return SceneViewport{part.left, height - part.bottom, part.right - part.left, part.bottom - part.top};
 }
 
 // Whether the viewports leave some pixel of the window uncovered: the
@@ -111,28 +123,55 @@ Picture desktopUnder(const Picture& desktop, const SceneViewport& viewport)
     return cutOut(fits ? desktop : fitted, viewport.x, viewport.y, viewport.width, viewport.height);
 }
 
-// Gives the window one scene per viewport: the first scenes keep going in
-// their new places, scenes for monitors that appeared start without an
-// opening, and those of monitors that went away are released.
+std::vector<SceneViewport> viewportsOf(const MonitorLayout& layout, int height)
+{
+    std::vector<SceneViewport> viewports;
+    for (const RECT& part : layout.parts)
+        viewports.push_back(viewportOf(part, height));
+    return viewports;
+}
+
+// Gives the window one scene per part of its layout now: a monitor still
+// there keeps its scene (its shards, motion and all) wherever it lies, a
+// new one gets a scene without an opening, and a gone one's is released.
 void layOutScenes(HWND window, int width, int height)
 {
-    const std::vector<SceneViewport> viewports = sceneViewports(window, width, height);
+    const MonitorLayout layout = currentLayout(window, width, height);
+    const std::vector<int> kept = scenesKept(sceneWindow.layout, layout);
+    std::vector<Scene*> scenes(layout.parts.size(), nullptr);
+    std::vector<bool> stays(sceneWindow.scenes.size(), false);
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i] >= 0 && static_cast<size_t>(kept[i]) < stays.size()) {
+            scenes[i] = sceneWindow.scenes[kept[i]];
+            stays[kept[i]] = true;
+        }
+    }
+    // The gone first: their textures and lists are deleted before new ones
+    // are made.
+    for (size_t i = 0; i < stays.size(); ++i) {
+        if (stays[i])
+            continue;
+        Scene* gone = sceneWindow.scenes[i];
+        gone->release();
+        auto& owned = sceneWindow.furtherScenes;
+        owned.erase(std::remove_if(owned.begin(), owned.end(),
+                                   [gone](const std::unique_ptr<Scene>& s) { return s.get() == gone; }),
+                    owned.end());
+    }
     sceneWindow.width = width;
     sceneWindow.height = height;
-    for (size_t i = 0; i < viewports.size(); ++i) {
-        if (i < sceneWindow.scenes.size()) {
-            sceneWindow.scenes[i]->resize(viewports[i]);
+    sceneWindow.layout = layout;
+    const std::vector<SceneViewport> viewports = viewportsOf(layout, height);
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        if (scenes[i] != nullptr) {
+            scenes[i]->resize(viewports[i]);
             continue;
         }
         sceneWindow.furtherScenes.emplace_back(new Scene);
-        sceneWindow.scenes.push_back(sceneWindow.furtherScenes.back().get());
-        sceneWindow.scenes.back()->create(Picture{}, viewports[i], false);
+        scenes[i] = sceneWindow.furtherScenes.back().get();
+        scenes[i]->create(Picture{}, viewports[i], false);
     }
-    while (sceneWindow.scenes.size() > viewports.size()) {
-        sceneWindow.scenes.back()->release();
-        sceneWindow.scenes.pop_back();
-        sceneWindow.furtherScenes.pop_back();
-    }
+    sceneWindow.scenes = scenes;
     sceneWindow.clearsUncovered = leavesGaps(viewports, width, height);
 }
 
@@ -173,12 +212,18 @@ void createScenes(HWND window)
     glFrontFace(GL_CW);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    // The window's size is the viewport OpenGL gave it at the first
-    // make-current.
+    // The window's size, which is also the viewport OpenGL gave it at the
+    // first make-current.
+    RECT client{0, 0, 0, 0};
     GLint whole[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, whole);
+    if (GetClientRect(window, &client)) {
+        whole[2] = client.right;
+        whole[3] = client.bottom;
+    }
     sceneWindow.followsMonitors = GetParent(window) == nullptr;
-    const std::vector<SceneViewport> viewports = sceneViewports(window, whole[2], whole[3]);
+    sceneWindow.layout = currentLayout(window, whole[2], whole[3]);
+    const std::vector<SceneViewport> viewports = viewportsOf(sceneWindow.layout, whole[3]);
     sceneWindow.width = whole[2];
     sceneWindow.height = whole[3];
     sceneWindow.scenes.assign(1, &firstScene);
@@ -231,6 +276,12 @@ void renderFrame()
         glEnable(GL_SCISSOR_TEST);
     for (Scene* each : sceneWindow.scenes)
         each->drawFrame();
+    // What the platform draws over the frame (the frame rate) goes in the
+    // primary monitor's corner.
+    if (sceneWindow.scenes.size() > 1) {
+        const SceneViewport& primary = sceneWindow.scenes.front()->viewport();
+        glViewport(primary.x, primary.y, primary.width, primary.height);
+    }
     SwapBuffers(sceneWindow.deviceContext);
 }
 
@@ -249,6 +300,9 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (sceneWindow.renderingContext != nullptr)
             layOutScenes(window, LOWORD(lParam), HIWORD(lParam));
         break;
+    case WM_MOVE:
+        // The monitors lie elsewhere in a moved window: an origin of the
+        // virtual screen that moved, its size the same, sends no WM_SIZE.
     case WM_DISPLAYCHANGE:
         if (sceneWindow.renderingContext != nullptr)
             layOutScenes(window, sceneWindow.width, sceneWindow.height);
@@ -263,20 +317,100 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return defaultSaverProc(window, message, wParam, lParam);
 }
 
+namespace {
+
+bool contains(const RECT& outer, const RECT& inner)
+{
+    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool sameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+RECT moved(const RECT& r, POINT by)
+{
+    return RECT{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y};
+}
+
+}  // namespace
+
 std::vector<RECT> monitorsInWindow(const RECT& window, const std::vector<RECT>& monitors)
 {
-    std::vector<RECT> parts;
+    std::vector<RECT> clipped;
     for (const RECT& monitor : monitors) {
-        RECT part{std::max(monitor.left, window.left) - window.left, std::max(monitor.top, window.top) - window.top,
-                  std::min(monitor.right, window.right) - window.left,
-                  std::min(monitor.bottom, window.bottom) - window.top};
-        const bool seen = std::any_of(parts.begin(), parts.end(), [&part](const RECT& r) {
-            return r.left == part.left && r.top == part.top && r.right == part.right && r.bottom == part.bottom;
-        });
-        if (part.left < part.right && part.top < part.bottom && !seen)
-            parts.push_back(part);
+        const RECT part{std::max(monitor.left, window.left) - window.left, std::max(monitor.top, window.top) - window.top,
+                        std::min(monitor.right, window.right) - window.left,
+                        std::min(monitor.bottom, window.bottom) - window.top};
+        if (part.left < part.right && part.top < part.bottom)
+            clipped.push_back(part);
+    }
+    // A part inside another is shown by the largest part round it, which
+    // takes the place of the first part it covers.
+    std::vector<RECT> parts;
+    for (const RECT& part : clipped) {
+        RECT shown = part;
+        for (const RECT& other : clipped) {
+            const auto area = [](const RECT& r) { return int64_t(r.right - r.left) * (r.bottom - r.top); };
+            if (contains(other, part) && area(other) > area(shown))
+                shown = other;
+        }
+        if (std::none_of(parts.begin(), parts.end(), [&shown](const RECT& r) { return sameRect(r, shown); }))
+            parts.push_back(shown);
     }
     return parts;
+}
+
+std::vector<int> scenesKept(const MonitorLayout& before, const MonitorLayout& after)
+{
+    std::vector<RECT> was;
+    std::vector<RECT> is;
+    for (const RECT& part : before.parts)
+        was.push_back(moved(part, before.origin));
+    for (const RECT& part : after.parts)
+        is.push_back(moved(part, after.origin));
+    const auto sameSize = [](const RECT& a, const RECT& b) {
+        return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
+    };
+    // The shift of the monitors that stayed: the one that most monitors of
+    // one size made, preferring none, then the window's own.
+    const POINT windowShift{after.origin.x - before.origin.x, after.origin.y - before.origin.y};
+    std::vector<POINT> shifts{POINT{0, 0}, POINT{-windowShift.x, -windowShift.y}};
+    for (const RECT& a : was)
+        for (const RECT& b : is)
+            if (sameSize(a, b))
+                shifts.push_back(POINT{b.left - a.left, b.top - a.top});
+    POINT shift{0, 0};
+    size_t mostKept = 0;
+    for (const POINT& s : shifts) {
+        size_t count = 0;
+        for (const RECT& b : is)
+            count += std::any_of(was.begin(), was.end(), [&](const RECT& a) { return sameRect(moved(a, s), b); });
+        if (count > mostKept) {
+            mostKept = count;
+            shift = s;
+        }
+    }
+    // Monitors of the same size where the shift puts them; then those whose
+    // corner stayed, their size changed.
+    std::vector<int> kept(is.size(), -1);
+    std::vector<bool> taken(was.size(), false);
+    const auto match = [&](const std::function<bool(const RECT&, const RECT&)>& same) {
+        for (size_t j = 0; j < is.size(); ++j)
+            for (size_t i = 0; i < was.size() && kept[j] < 0; ++i)
+                if (!taken[i] && same(moved(was[i], shift), is[j])) {
+                    kept[j] = static_cast<int>(i);
+                    taken[i] = true;
+                }
+    };
+    match(sameRect);
+    match([](const RECT& a, const RECT& b) { return a.left == b.left && a.top == b.top; });
+    // A window of one part, as a preview's, always keeps its scene.
+    if (was.size() == 1 && is.size() == 1)
+        kept[0] = 0;
+    return kept;
 }
 
 const std::vector<Scene*>& scenesOfWindow()
@@ -298,5 +432,5 @@ void useFixedSceneSeed(uint32_t seed)
 void useSceneLayout(const std::vector<RECT>& monitors)
 {
     sceneWindow.fixedLayout = true;
-    sceneWindow.layout = monitors;
+    sceneWindow.fixedMonitors = monitors;
 }

@@ -2,6 +2,7 @@
 // every monitor gets a whole vortex of its own, cut from its own part of
 // the desktop.
 #include "render_helpers.h"
+#include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +123,77 @@ TEST(Monitors, EachMonitorShattersItsOwnPartOfTheDesktop)
             else
                 EXPECT_EQ(seen[monitor][c], 0) << "monitor " << monitor << " shows colour " << c;
         }
+}
+
+namespace {
+
+// One frame of two 160x120 monitors side by side, lightning in both, and a
+// meteor only in monitor `withMeteor`: at the seam's side of it with its
+// flare showing, or with the same flight behind the camera, where it draws
+// no flare.
+std::string twoMonitorFrame(size_t withMeteor, bool flareShown)
+{
+    return inChild([=] {
+        settingsStore.set(Setting::intensivityOfLightnings, 1000);
+        settingsStore.set(Setting::meteoritesState, 1);
+        useSceneLayout({RECT{0, 0, 160, 120}, RECT{160, 0, 320, 120}});
+        SceneWindow window(320, 120, 7);
+        for (size_t i = 0; i < 2; ++i) {
+            MeteorField& m = scenesOfWindow()[i]->meteorField;
+            m.countdown = i == withMeteor ? -1 : 1000;
+            m.intensity = 1.0;
+            m.velocity.set(0.0, 0.0, -0.01);
+            m.position.set(withMeteor == 0 ? 0.8 : -0.8, 0.0, flareShown ? 0.0 : 10.0);
+        }
+        window.frames(4);
+        const Picture frame = window.picture();
+        return std::string(frame.rgba.begin(), frame.rgba.end());
+    });
+}
+
+}  // namespace
+
+// Guards the scenes' separation in one context: a scissor box that lets one
+// monitor's flare reach the next, and a blend function one scene leaves to
+// the next (one monitor's first flare making another's lightning additive).
+// The monitor without the meteor must not see whether the other's flare
+// shows.
+TEST(Monitors, OneMonitorsFlareLeavesTheOtherAlone)
+{
+    for (size_t withMeteor : {1u, 0u}) {
+        const std::string shown = twoMonitorFrame(withMeteor, true);
+        const std::string hidden = twoMonitorFrame(withMeteor, false);
+        ASSERT_EQ(shown.size(), 320u * 120 * 4) << shown.substr(0, 200);
+        ASSERT_EQ(hidden.size(), shown.size()) << hidden.substr(0, 200);
+        const auto monitor = [](const std::string& bytes, size_t which) {
+            return cutOut(Picture{320, 120, std::vector<uint8_t>(bytes.begin(), bytes.end())},
+                          which == 0 ? 0 : 160, 0, 160, 120);
+        };
+        EXPECT_NE(pictureDifference(monitor(shown, withMeteor), monitor(hidden, withMeteor)), "")
+            << "no flare in monitor " << withMeteor;
+        EXPECT_EQ(pictureDifference(monitor(shown, 1 - withMeteor), monitor(hidden, 1 - withMeteor), "flare shown",
+                                    "flare hidden"),
+                  "")
+            << "monitor " << 1 - withMeteor << " beside the flare in monitor " << withMeteor;
+    }
+}
+
+// Guards the scissor box of two scenes: the centre dot, a wide point,
+// reaches past a monitor narrower than itself (one pixel here) into the
+// monitor drawn before it, white with the desktop's shards on frame 1.
+TEST(Monitors, AWidePointStaysInItsMonitor)
+{
+    const std::string report = inChild([] {
+        settingsStore.set(Setting::intensivityOfLightnings, 0);
+        useSceneLayout({RECT{1, 0, 161, 120}, RECT{0, 0, 1, 120}});
+        const Picture white{4, 4, std::vector<uint8_t>(64, 255)};
+        SceneWindow window(161, 120, 7, &white);
+        window.frames(1);
+        const Picture frame = window.picture();
+        std::string dark;
+        for (int y = 0; y < frame.height; ++y)
+            dark += frame.rgba[(static_cast<size_t>(y) * frame.width + 1) * 4] < 128 ? " " + std::to_string(y) : "";
+        return dark.empty() ? dark : "dark beside the one-pixel monitor, rows" + dark;
+    });
+    EXPECT_EQ(report, "");
 }
