@@ -377,7 +377,7 @@ std::vector<int> scenesKept(const MonitorLayout& before, const MonitorLayout& af
     // The shift of the monitors that stayed: the one that most monitors of
     // one size made, preferring none, then the window's own.
     const POINT windowShift{after.origin.x - before.origin.x, after.origin.y - before.origin.y};
-    std::vector<POINT> shifts{POINT{0, 0}, POINT{-windowShift.x, -windowShift.y}};
+    std::vector<POINT> shifts{POINT{0, 0}, windowShift};
     for (const RECT& a : was)
         for (const RECT& b : is)
             if (sameSize(a, b))

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,14 +35,15 @@ protected:
         fake().foregroundWindow = fakeWindow(0x777);
     }
 
-    // A saver window as runSaverWindow makes it, without its loop; a
-    // preview inside window 1234.
-    HWND createSaver(bool preview = false)
+    // A saver window as runSaverWindow makes it, without its loop: at
+    // `place` (x, y, width, height), or a preview inside window 1234.
+    HWND createSaver(bool preview = false, RECT place = {0, 0, 64, 48})
     {
         hostState().isPreview = preview;
         fake().classes[L"saver"] = saverWindowProc;
-        window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE, 0, 0,
-                                  preview ? fake().parentClient.right : 64, preview ? fake().parentClient.bottom : 48,
+        window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE,
+                                  place.left, place.top, preview ? fake().parentClient.right : place.right,
+                                  preview ? fake().parentClient.bottom : place.bottom,
                                   preview ? fakeWindow(1234) : nullptr, nullptr, nullptr, nullptr);
         return window_;
     }
@@ -421,6 +423,68 @@ TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
     EXPECT_EQ(std::make_tuple(fake().quitPosted, fake().quitCode), std::make_tuple(true, 0));
 }
 
+// Guards the scenes across monitor changes, which the host meets by moving
+// the window over the new virtual screen (Windows sends WM_SIZE only for a
+// new size): each scene must lie on its monitor in the window's new place,
+// a monitor still there keeps its scene wherever it is listed, only a new
+// one gets a new scene, and a mirror inside another gets none (-2). The
+// change moves the pointer, or its coordinates, which must not end the
+// saver; travel counts from there.
+TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
+{
+    using Rects = std::vector<RECT>;
+    const struct { const char* change; Rects before, after; std::vector<int> scenes; } cases[] = {
+        {"the primary swapped between two of one size", {{0, 0, 1920, 1080}, {-1920, 0, 0, 1080}},
+         {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}}, {1, 0}},
+        {"one added left of the first", {{0, 0, 1024, 768}}, {{1280, 0, 2304, 768}, {0, 0, 1280, 1024}}, {0, -1}},
+        {"one taken away, the other resized", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}}, {{0, 0, 1280, 1024}}, {0}},
+        {"a mirror of another size added", {{0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}, {0, 0, 1024, 768}}, {0, -2}},
+    };
+    const auto bounds = [](const Rects& monitors) {
+        RECT box = monitors[0];
+        for (const RECT& m : monitors)
+            box = RECT{std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
+                       std::max(box.bottom, m.bottom)};
+        return RECT{box.left, box.top, box.right - box.left, box.bottom - box.top};
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        reset();
+        fake().monitors = c.before;
+        fake().virtualScreen = bounds(c.before);
+        fakeHost().cursor = POINT{100, 100};
+        createSaver(false, bounds(c.before));
+        const std::vector<Scene*> before = scenesOfWindow();
+        ASSERT_EQ(before.size(), c.before.size());
+        fake().monitors = c.after;
+        fake().virtualScreen = bounds(c.after);
+        fakeHost().cursor = POINT{-500, 700};
+        saverWindowProc(window_, WM_DISPLAYCHANGE, 32, 0);
+        const std::vector<Scene*>& after = scenesOfWindow();
+        const RECT& screen = fake().virtualScreen;
+        size_t n = 0;
+        for (size_t i = 0; i < c.after.size(); ++i) {
+            if (c.scenes[i] == -2)
+                continue;
+            ASSERT_LT(n, after.size());
+            const RECT& m = c.after[i];
+            const SceneViewport v = after[n]->viewport();
+            EXPECT_EQ(std::make_tuple(v.x, v.y, v.width, v.height),
+                      std::make_tuple(m.left - screen.left, screen.bottom - (m.bottom - screen.top), m.right - m.left,
+                                      m.bottom - m.top))
+                << "monitor " << i;
+            const auto kept = std::find(before.begin(), before.end(), after[n++]);
+            EXPECT_EQ(kept == before.end() ? -1 : int(kept - before.begin()), c.scenes[i]) << "monitor " << i;
+        }
+        EXPECT_EQ(after.size(), n);
+        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(closesPosted(), 0u);
+        fakeHost().cursor = POINT{-495, 700};
+        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(closesPosted(), 1u);
+    }
+}
+
 // ---- The legacy platform's password ----------------------------------------------------
 
 // Guards the verifier's loading: only a non-zero value of at most 4 bytes,
@@ -554,8 +618,8 @@ TEST(SystemModules, PlantedModulesAreNeverLoaded)
 // The full-screen window covers the virtual screen, whose origin is the
 // leftmost and topmost monitor's corner, so monitors left of or above the
 // primary have negative coordinates. Each scene must land on its monitor
-// in the window's own coordinates; a mirrored monitor must not get a second
-// scene drawn over the first.
+// in the window's own coordinates; a mirrored monitor, or one inside
+// another, must not get a second scene drawn over the first.
 TEST(SceneLayout, MonitorsBecomeTheWindowsOwnRectangles)
 {
     using Rects = std::vector<RECT>;
@@ -565,6 +629,10 @@ TEST(SceneLayout, MonitorsBecomeTheWindowsOwnRectangles)
         {"left of and above the primary", {-1024, -200, 1280, 1024}, {{0, 0, 1280, 1024}, {-1024, -200, 0, 568}},
          {{1024, 200, 2304, 1224}, {0, 0, 1024, 768}}},
         {"mirrored", {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}}},
+        {"a mirror of another size, listed first", {0, 0, 2944, 1080},
+         {{0, 0, 1024, 768}, {1920, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}, {1920, 0, 2944, 768}}},
+        {"partly overlapping", {0, 0, 2944, 1080}, {{0, 0, 1920, 1080}, {1024, 0, 2944, 768}},
+         {{0, 0, 1920, 1080}, {1024, 0, 2944, 768}}},
         {"partly and wholly outside the window", {0, 0, 1000, 800}, {{-10, -10, 500, 900}, {1000, 0, 1500, 800}},
          {{0, 0, 500, 800}}},
         {"none", {0, 0, 640, 480}, {}, {}},
