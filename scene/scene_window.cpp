@@ -31,6 +31,7 @@ struct WindowState {
     std::vector<Scene*> scenes;
     std::vector<std::unique_ptr<Scene>> furtherScenes;
     MonitorLayout layout;
+    RECT primaryPart{0, 0, 0, 0};
     // A full-screen window lays its scenes out on the system's monitors.
     bool followsMonitors = false;
     // Parts of the window that no monitor shows, cleared each frame.
@@ -58,24 +59,25 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
 }
 
 // The window's layout at width x height: a part per monitor it shows, or
-// the whole window.
-MonitorLayout currentLayout(HWND window, int width, int height)
+// the whole window; and the primary monitor's own part, where the
+// platform's figures over the frame go (a mirror's scene may be larger).
+MonitorLayout currentLayout(HWND window, int width, int height, RECT& primary)
 {
     MonitorLayout layout{POINT{0, 0}, {}};
-    if (sceneWindow.fixedLayout) {
-        layout.parts = monitorsInWindow(RECT{0, 0, width, height}, sceneWindow.fixedMonitors);
-    } else if (sceneWindow.followsMonitors) {
-        RECT place{0, 0, 0, 0};
-        std::vector<RECT> monitors;
-        if (GetWindowRect(window, &place) &&
-            EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors))) {
-            layout.origin = POINT{place.left, place.top};
-            layout.parts = monitorsInWindow(RECT{place.left, place.top, place.left + width, place.top + height},
-                                            monitors);
-        }
+    RECT place{0, 0, width, height};
+    std::vector<RECT> monitors = sceneWindow.fixedMonitors;
+    if (!sceneWindow.fixedLayout) {
+        monitors.clear();
+        if (sceneWindow.followsMonitors && GetWindowRect(window, &place))
+            EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+        place = RECT{place.left, place.top, place.left + width, place.top + height};
+        layout.origin = POINT{place.left, place.top};
     }
+    layout.parts = monitorsInWindow(place, monitors);
     if (layout.parts.empty())
-        layout.parts.push_back(RECT{0, 0, width, height});
+        layout = MonitorLayout{POINT{0, 0}, {RECT{0, 0, width, height}}};
+    const std::vector<RECT> own = monitorsInWindow(place, {monitors.empty() ? RECT{} : monitors.front()});
+    primary = own.empty() ? layout.parts.front() : own.front();
     return layout;
 }
 
@@ -136,7 +138,7 @@ std::vector<SceneViewport> viewportsOf(const MonitorLayout& layout, int height)
 // new one gets a scene without an opening, and a gone one's is released.
 void layOutScenes(HWND window, int width, int height)
 {
-    const MonitorLayout layout = currentLayout(window, width, height);
+    const MonitorLayout layout = currentLayout(window, width, height, sceneWindow.primaryPart);
     const std::vector<int> kept = scenesKept(sceneWindow.layout, layout);
     std::vector<Scene*> scenes(layout.parts.size(), nullptr);
     std::vector<bool> stays(sceneWindow.scenes.size(), false);
@@ -222,7 +224,7 @@ void createScenes(HWND window)
         whole[3] = client.bottom;
     }
     sceneWindow.followsMonitors = GetParent(window) == nullptr;
-    sceneWindow.layout = currentLayout(window, whole[2], whole[3]);
+    sceneWindow.layout = currentLayout(window, whole[2], whole[3], sceneWindow.primaryPart);
     const std::vector<SceneViewport> viewports = viewportsOf(sceneWindow.layout, whole[3]);
     sceneWindow.width = whole[2];
     sceneWindow.height = whole[3];
@@ -277,11 +279,9 @@ void renderFrame()
     for (Scene* each : sceneWindow.scenes)
         each->drawFrame();
     // What the platform draws over the frame (the frame rate) goes in the
-    // primary monitor's corner.
-    if (sceneWindow.scenes.size() > 1) {
-        const SceneViewport& primary = sceneWindow.scenes.front()->viewport();
-        glViewport(primary.x, primary.y, primary.width, primary.height);
-    }
+    // primary monitor's corner, also where a larger mirror's scene shows it.
+    const SceneViewport primary = viewportOf(sceneWindow.primaryPart, sceneWindow.height);
+    glViewport(primary.x, primary.y, primary.width, primary.height);
     SwapBuffers(sceneWindow.deviceContext);
 }
 

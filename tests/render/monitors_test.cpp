@@ -8,26 +8,13 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <tuple>
 
 namespace {
-
-struct Monitor {
-    int x;
-    int y;  // from the top, as --monitors gives it
-    int width;
-    int height;
-};
-
-std::string layoutText(const std::vector<Monitor>& monitors)
-{
-    std::ostringstream text;
-    for (const Monitor& m : monitors)
-        text << (&m == &monitors[0] ? "" : ",") << m.width << "x" << m.height << "+" << m.x << "+" << m.y;
-    return text.str();
-}
 
 // The brightest channel of the pixel at x, y counted from the top.
 int brightness(const Picture& p, int x, int y)
@@ -42,43 +29,61 @@ int blockBrightness(const Picture& p, int x, int y)
     return std::max({brightness(p, x - 1, y - 1), brightness(p, x, y - 1), brightness(p, x - 1, y), brightness(p, x, y)});
 }
 
+// Whether a pixel of the 60 x 20 corner whose lower-left pixel is x, y
+// (from the top) is pure white, as the frame rate's figures are.
+bool whiteInCorner(const Picture& p, int x, int y)
+{
+    for (int dy = 0; dy < 20; ++dy)
+        for (int dx = 0; dx < 60; ++dx) {
+            const uint8_t* pixel = &p.rgba[(static_cast<size_t>(p.height - 1 - (y - dy)) * p.width + x + dx) * 4];
+            if (pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255)
+                return true;
+        }
+    return false;
+}
+
 }  // namespace
 
 // Guards against one scene stretched over the monitors (its centre dot on
-// the seam), monitors showing copies of one scene, and a layout's picture
-// that is not the bounding box. The layouts are the usual pairs at five
-// eighths of their size: two alike, and 1280x1024 beside 1024x768. Smaller
-// monitors would hide the dot: the disc's hole at the centre must span the
-// pixels round it.
+// the seam), monitors showing copies of one scene, a mirror of another size
+// drawing a second vortex, a layout's picture that is not the bounding box,
+// and the frame rate in another corner than the primary's (the first
+// listed). The layouts are the usual ones at five eighths of their size:
+// two alike, 1280x1024 beside 1024x768, and 1024x768 mirrored on 2048x1152.
+// Smaller monitors would hide the dot: the disc's hole at the centre must
+// span the pixels round it.
 TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
 {
     const std::string folder = makeTemporaryFolder("monitors");
     // The centre stays black only without the additive lightning and flares.
     writeSettings(folder, {"\"IntensivityOfLightnings\"=\"0\"", "\"Meteorites_State\"=\"0\""});
-    const std::vector<std::vector<Monitor>> layouts = {{{0, 0, 640, 480}, {640, 0, 640, 480}},
-                                                       {{0, 0, 800, 640}, {800, 0, 640, 480}}};
-    for (const std::vector<Monitor>& monitors : layouts) {
-        const std::string layout = layoutText(monitors);
+    const struct { const char* layout; int width, height; std::vector<POINT> dark, bright; } cases[] = {
+        // The primary on the right, the frame rate in its corner.
+        {"640x480+640+0,640x480+0+0", 1280, 480, {{320, 240}, {960, 240}}, {{640, 240}}},
+        // Black below the smaller monitor.
+        {"800x640+0+0,640x480+800+0", 1440, 640, {{400, 320}, {1120, 240}, {1439, 639}}, {{720, 320}}},
+        {"640x480+0+0,1280x720+0+0", 1280, 720, {{640, 360}}, {{320, 240}}},
+    };
+    for (const auto& c : cases) {
         const std::string path = folder + "/two.png";
-        const RecorderRun run = runGyrelle({"--record", path, "--frames", "20", "--seed", "5", "--monitors", layout},
+        const RecorderRun run = runGyrelle({"--record", path, "--frames", "20", "--seed", "5", "--monitors", c.layout,
+                                            "--fps"},
                                            folder);
         ASSERT_EQ(run.status, 0) << run.errors;
         const Picture picture = loadPicture(path);
-        ASSERT_EQ(picture.width, monitors[0].width + monitors[1].width) << layout;
-        ASSERT_EQ(picture.height, monitors[0].height) << layout;
-        for (const Monitor& m : monitors)
-            EXPECT_LE(blockBrightness(picture, m.x + m.width / 2, m.y + m.height / 2), 4)
-                << layout << ": no dot at the centre of the monitor at " << m.x;
-        EXPECT_GT(blockBrightness(picture, picture.width / 2, picture.height / 2), 4)
-            << layout << ": a dot at the middle of the whole picture";
-        // Below the smaller monitor nothing is shown.
-        if (monitors[1].height < picture.height) {
-            EXPECT_EQ(brightness(picture, picture.width - 1, picture.height - 1), 0) << layout;
-        }
-        if (monitors[0].width == monitors[1].width) {
-            const Picture left = cutOut(picture, 0, 0, 640, 480);
-            const Picture right = cutOut(picture, 640, 0, 640, 480);
-            EXPECT_NE(pictureDifference(left, right), "") << layout << ": the monitors show one scene twice";
+        ASSERT_EQ(std::make_pair(picture.width, picture.height), std::make_pair(c.width, c.height)) << c.layout;
+        for (const POINT& p : c.dark)
+            EXPECT_LE(blockBrightness(picture, p.x, p.y), 4) << c.layout << ": no dot at " << p.x << "," << p.y;
+        for (const POINT& p : c.bright)
+            EXPECT_GT(blockBrightness(picture, p.x, p.y), 4) << c.layout << ": a dot at " << p.x << "," << p.y;
+        const std::string first(c.layout, std::strchr(c.layout, ','));
+        const int primaryLeft = std::atoi(first.c_str() + first.find('+') + 1);
+        EXPECT_TRUE(whiteInCorner(picture, primaryLeft, std::atoi(first.c_str() + first.find('x') + 1) - 1))
+            << c.layout << ": no frame rate in the primary's corner";
+        EXPECT_FALSE(primaryLeft > 0 && whiteInCorner(picture, 0, c.height - 1)) << c.layout << ": a frame rate at 0";
+        if (c.width == 1280 && c.height == 480) {
+            EXPECT_NE(pictureDifference(cutOut(picture, 0, 0, 640, 480), cutOut(picture, 640, 0, 640, 480)), "")
+                << c.layout << ": the monitors show one scene twice";
         }
     }
 }
