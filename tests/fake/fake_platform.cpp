@@ -304,9 +304,16 @@ HWND GetParent(HWND window)
     return own != nullptr ? own->parent : nullptr;
 }
 
+// The virtual screen is the monitors' bounding box, where the test lists them.
 int GetSystemMetrics(int index)
 {
-    const RECT& s = fake().virtualScreen;
+    RECT s = fake().virtualScreen;
+    for (const RECT& m : fake().monitors)
+        s = &m == &fake().monitors[0] ? RECT{m.left, m.top, m.right, m.bottom}
+                                      : RECT{std::min(s.left, m.left), std::min(s.top, m.top),
+                                             std::max(s.right, m.right), std::max(s.bottom, m.bottom)};
+    if (!fake().monitors.empty())
+        s = RECT{s.left, s.top, s.right - s.left, s.bottom - s.top};
     return index == SM_XVIRTUALSCREEN ? s.left : index == SM_YVIRTUALSCREEN ? s.top
          : index == SM_CXVIRTUALSCREEN ? s.right : index == SM_CYVIRTUALSCREEN ? s.bottom : 0;
 }

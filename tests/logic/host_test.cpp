@@ -252,7 +252,7 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
 
 // ---- Ending on input ---------------------------------------------------------------
 
-enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, CoversScreen = 32 };
+enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, CoversScreen = 32, ToParent = 64 };
 
 // Guards the end-on-input and routing table: every key and button press
 // ends, never the wheel, releases or double clicks; mouse travel ends when
@@ -263,8 +263,8 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, Cov
 // hidden when shown, painted or asked for; the title never changes; a
 // monitor change moves the window over the new virtual screen. In a
 // preview nothing ends, the cursor is never hidden, no display state is
-// asked for, and each tick follows the parent's size when either side of
-// it changed.
+// asked for, help goes to the dialog that shows it (the parent as wParam),
+// and each tick follows the parent's size when either side of it changed.
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
     // The preview is made 320x240; older Windows refuse the session's display.
@@ -285,7 +285,8 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E}, {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, D},
         {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
         {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
-        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D}, {WM_TIMER, 0, 0, D},
+        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0x55, D | ToParent}, {WM_CONTEXTMENU, 0, 0x66, D | ToParent},
+        {WM_TIMER, 0, 0, D},
         {WM_DISPLAYCHANGE, 32, MAKELPARAM(2560, 1224), CoversScreen | D},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 400, 240}}, {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 320, 300}},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 100, 50}},
@@ -342,6 +343,11 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             if (!preview) {
                 EXPECT_EQ(result, (row.expected & ReturnsOne) ? 1 : 0);
                 EXPECT_EQ(fake().count("DefWindowProcW") > defaults, (row.expected & Default) != 0);
+            } else if (row.expected & ToParent) {
+                const auto posts = fake().callsOf("PostMessageW");
+                ASSERT_EQ(posts.size(), 1u);
+                EXPECT_EQ(std::make_tuple(result, posts[0].window, posts[0].message, posts[0].wParam, posts[0].lParam),
+                          std::make_tuple(LRESULT(1), fakeWindow(1234), row.message, WPARAM(1234), row.lParam));
             }
         }
     }
@@ -367,20 +373,6 @@ TEST_F(HostTest, PowerStatusChangeEndsOnlyWhenTheAcStateChanges)
         EXPECT_EQ(closesPosted(), step.closes);
         EXPECT_EQ(hostState().lastAcLineStatus, step.stored);
     }
-}
-
-// Guards the preview's help: handed to the dialog that shows it, with the
-// parent as wParam.
-TEST_F(HostTest, PreviewPassesHelpToItsParent)
-{
-    createSaver(true);
-    EXPECT_EQ(saverWindowProc(window_, WM_HELP, 0, 0x55), 1);
-    EXPECT_EQ(saverWindowProc(window_, WM_CONTEXTMENU, 0, 0x66), 1);
-    const auto posts = fake().callsOf("PostMessageW");
-    ASSERT_EQ(posts.size(), 2u);
-    EXPECT_EQ(std::make_tuple(posts[0].window, posts[0].message, posts[0].wParam, posts[0].lParam),
-              std::make_tuple(fakeWindow(1234), UINT(WM_HELP), WPARAM(1234), LPARAM(0x55)));
-    EXPECT_EQ(posts[1].message, static_cast<UINT>(WM_CONTEXTMENU));
 }
 
 // Guards the window's life: the input method's context is taken off it at
@@ -425,58 +417,51 @@ TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
 
 // Guards the scenes across monitor changes, which the host meets by moving
 // the window over the new virtual screen (Windows sends WM_SIZE only for a
-// new size): each scene must lie on its monitor in the window's new place,
-// a monitor still there keeps its scene wherever it is listed, only a new
-// one gets a new scene, and a mirror inside another gets none (-2). The
-// change moves the pointer, or its coordinates, which must not end the
-// saver; travel counts from there.
+// new size): each scene must lie on its monitor in the window's new place
+// and coordinates (left of and above the primary they are negative); a
+// monitor still there keeps its scene wherever it is listed, only a new one
+// gets a scene; a mirror, or one inside another, gets none: the largest
+// round it shows it, in the place of the first. The change moves the
+// pointer, or its coordinates, which must not end the saver: travel counts
+// from there. Scenes: (monitor shown, scene kept before or -1) each.
 TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
 {
     using Rects = std::vector<RECT>;
-    const struct { const char* change; Rects before, after; std::vector<int> scenes; } cases[] = {
-        {"the primary swapped between two of one size", {{0, 0, 1920, 1080}, {-1920, 0, 0, 1080}},
-         {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}}, {1, 0}},
-        {"one added left of the first", {{0, 0, 1024, 768}}, {{1280, 0, 2304, 768}, {0, 0, 1280, 1024}}, {0, -1}},
-        {"one taken away, the other resized", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}}, {{0, 0, 1280, 1024}}, {0}},
-        {"a mirror of another size added", {{0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}, {0, 0, 1024, 768}}, {0, -2}},
-    };
-    const auto bounds = [](const Rects& monitors) {
-        RECT box = monitors[0];
-        for (const RECT& m : monitors)
-            box = RECT{std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
-                       std::max(box.bottom, m.bottom)};
-        return RECT{box.left, box.top, box.right - box.left, box.bottom - box.top};
+    const struct { const char* change; Rects before, after; std::vector<std::pair<int, int>> scenes; } cases[] = {
+        {"the primary swapped between two of one size", {{0, 0, 1920, 1080}, {-1920, -200, 0, 880}},
+         {{0, 0, 1920, 1080}, {1920, 200, 3840, 1280}}, {{0, 1}, {1, 0}}},
+        {"one added left of the first", {{0, 0, 1024, 768}}, {{1280, 0, 2304, 768}, {0, 0, 1280, 1024}},
+         {{0, 0}, {1, -1}}},
+        {"one taken away, the other resized and mirrored", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
+         {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}, {{0, 0}}},
+        {"a mirror of another size, listed first, and one partly over it", {{0, 0, 1920, 1080}},
+         {{0, 0, 1024, 768}, {1024, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{2, 0}, {1, -1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
         reset();
         fake().monitors = c.before;
-        fake().virtualScreen = bounds(c.before);
         fakeHost().cursor = POINT{100, 100};
-        createSaver(false, bounds(c.before));
+        createSaver(false, RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
         const std::vector<Scene*> before = scenesOfWindow();
         ASSERT_EQ(before.size(), c.before.size());
         fake().monitors = c.after;
-        fake().virtualScreen = bounds(c.after);
         fakeHost().cursor = POINT{-500, 700};
         saverWindowProc(window_, WM_DISPLAYCHANGE, 32, 0);
         const std::vector<Scene*>& after = scenesOfWindow();
-        const RECT& screen = fake().virtualScreen;
-        size_t n = 0;
-        for (size_t i = 0; i < c.after.size(); ++i) {
-            if (c.scenes[i] == -2)
-                continue;
-            ASSERT_LT(n, after.size());
-            const RECT& m = c.after[i];
+        ASSERT_EQ(after.size(), c.scenes.size());
+        const POINT origin{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
+        for (size_t n = 0; n < after.size(); ++n) {
+            const RECT& m = c.after[c.scenes[n].first];
             const SceneViewport v = after[n]->viewport();
             EXPECT_EQ(std::make_tuple(v.x, v.y, v.width, v.height),
-                      std::make_tuple(m.left - screen.left, screen.bottom - (m.bottom - screen.top), m.right - m.left,
-                                      m.bottom - m.top))
-                << "monitor " << i;
-            const auto kept = std::find(before.begin(), before.end(), after[n++]);
-            EXPECT_EQ(kept == before.end() ? -1 : int(kept - before.begin()), c.scenes[i]) << "monitor " << i;
+                      std::make_tuple(m.left - origin.x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - (m.bottom - origin.y),
+                                      m.right - m.left, m.bottom - m.top))
+                << "scene " << n;
+            const auto kept = std::find(before.begin(), before.end(), after[n]);
+            EXPECT_EQ(kept == before.end() ? -1 : int(kept - before.begin()), c.scenes[n].second) << "scene " << n;
         }
-        EXPECT_EQ(after.size(), n);
         saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
         EXPECT_EQ(closesPosted(), 0u);
         fakeHost().cursor = POINT{-495, 700};
@@ -614,35 +599,3 @@ TEST(SystemModules, PlantedModulesAreNeverLoaded)
 }
 
 }  // namespace
-
-// The full-screen window covers the virtual screen, whose origin is the
-// leftmost and topmost monitor's corner, so monitors left of or above the
-// primary have negative coordinates. Each scene must land on its monitor
-// in the window's own coordinates; a mirrored monitor, or one inside
-// another, must not get a second scene drawn over the first.
-TEST(SceneLayout, MonitorsBecomeTheWindowsOwnRectangles)
-{
-    using Rects = std::vector<RECT>;
-    const struct { const char* layout; RECT window; Rects monitors; Rects parts; } cases[] = {
-        {"side by side, of different sizes", {0, 0, 2304, 1024}, {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}},
-         {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}}},
-        {"left of and above the primary", {-1024, -200, 1280, 1024}, {{0, 0, 1280, 1024}, {-1024, -200, 0, 568}},
-         {{1024, 200, 2304, 1224}, {0, 0, 1024, 768}}},
-        {"mirrored", {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}}},
-        {"a mirror of another size, listed first", {0, 0, 2944, 1080},
-         {{0, 0, 1024, 768}, {1920, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}, {1920, 0, 2944, 768}}},
-        {"partly overlapping", {0, 0, 2944, 1080}, {{0, 0, 1920, 1080}, {1024, 0, 2944, 768}},
-         {{0, 0, 1920, 1080}, {1024, 0, 2944, 768}}},
-        {"partly and wholly outside the window", {0, 0, 1000, 800}, {{-10, -10, 500, 900}, {1000, 0, 1500, 800}},
-         {{0, 0, 500, 800}}},
-        {"none", {0, 0, 640, 480}, {}, {}},
-    };
-    for (const auto& c : cases) {
-        const Rects parts = monitorsInWindow(c.window, c.monitors);
-        ASSERT_EQ(parts.size(), c.parts.size()) << c.layout;
-        for (size_t i = 0; i < parts.size(); ++i)
-            EXPECT_EQ(std::make_tuple(parts[i].left, parts[i].top, parts[i].right, parts[i].bottom),
-                      std::make_tuple(c.parts[i].left, c.parts[i].top, c.parts[i].right, c.parts[i].bottom))
-                << c.layout << ", monitor " << i;
-    }
-}
