@@ -138,8 +138,9 @@ TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
 
 // Guards each mode's window: the virtual screen (or the screen's clip box
 // where a metric is 0), the preview filling its parent, styles, title,
-// class; a full-screen saver comes to the front after it is made and hides
-// the cursor, a preview does neither and never looks for a running saver.
+// class; a full-screen saver reads the mains state, comes to the front
+// after it is made and hides the cursor, a preview does none of it and
+// never looks for a running saver.
 // Single instance: a running full-screen saver (0x4444) is brought forward
 // and no second window appears; a found window that is gone stops nothing.
 TEST_F(HostTest, EachModeMakesItsWindow)
@@ -167,6 +168,7 @@ TEST_F(HostTest, EachModeMakesItsWindow)
         fake().virtualScreen = c.screen;
         fake().screenClipBox = RECT{10, 20, 810, 620};
         fake().parentClient = RECT{0, 0, 152, 112};
+        fake().acLineStatus = 0;
         EXPECT_EQ(runSaverWindow(c.parent), 0);
         const bool fullScreen = c.parent == nullptr;
         for (const FakeCall& find : fake().callsOf("FindWindowW"))
@@ -178,6 +180,7 @@ TEST_F(HostTest, EachModeMakesItsWindow)
             continue;
         }
         ASSERT_EQ(fake().created.size(), 1u);
+        EXPECT_EQ(hostState().lastAcLineStatus, fullScreen ? 0 : 255);
         const FakeCreatedWindow& w = fake().created[0];
         EXPECT_EQ(tuple(w.place), tuple(c.place));
         EXPECT_EQ(std::make_tuple(w.style, w.exStyle, w.title, w.parent),
@@ -268,8 +271,9 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, Cov
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
     // The preview is made 320x240; older Windows refuse the session's display.
+    // ac: the AC line status the system reports now (the saver saw 1), -1 unreadable.
     struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0};
-                 RECT parent{0, 0, 320, 240}; bool olderWindows = false; };
+                 RECT parent{0, 0, 320, 240}; bool olderWindows = false; int ac = 1; };
     const int D = Default, E = Ends | Default;
     std::vector<Row> rows = {
         {WM_KEYDOWN, 'A', 0, E}, {WM_SYSKEYDOWN, 0, 0, E}, {WM_LBUTTONDOWN, 0, 0, E}, {WM_RBUTTONDOWN, 0, 0, E},
@@ -292,8 +296,9 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 100, 50}},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
-    // status change only when the mains state changed (it did not here),
-    // everything else ends.
+    // status change only when the mains state changed (or became
+    // unreadable), which is then the state compared next; everything else
+    // ends.
     for (WPARAM event = 0; event <= 20; ++event) {
         for (LPARAM flags : {LPARAM(0), LPARAM(PBTF_APMRESUMEFROMFAILURE)}) {
             const bool resume = event == 6 || event == 7 || event == 8 || event == 18;
@@ -301,6 +306,8 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             rows.push_back({WM_POWERBROADCAST, event, flags, ends ? E : D, {0, 0}});
         }
     }
+    for (int ac : {0, -1})
+        rows.push_back({WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0, E, {}, {0, 0, 320, 240}, false, ac});
     // The display's state, as the power manager reports it to the window
     // registered for it: the session's, or the console's where Windows
     // refuses the session's. Off ends, on and dimmed do not, nor another
@@ -327,6 +334,8 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             fake().sessionDisplayKnown = !row.olderWindows;
             createSaver(preview);
             hostState().lastAcLineStatus = 1;
+            fake().acLineStatus = static_cast<BYTE>(std::max(row.ac, 0));
+            fake().powerStatusFails = row.ac < 0;
             fakeHost().cursor = row.cursor;
             fake().parentClient = row.parent;
             const size_t hides = fake().count("SetCursor");
@@ -339,6 +348,7 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
                 EXPECT_TRUE(preview || move.text == L"-1280,-200,2560,1224") << std::string(move.text.begin(), move.text.end());
             EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : row.olderWindows ? 2u : 1u);
             EXPECT_EQ(closesPosted(), !preview && (row.expected & Ends) ? 1u : 0u);
+            EXPECT_EQ(hostState().lastAcLineStatus, preview ? 1 : row.ac < 0 ? 255 : row.ac);
             EXPECT_EQ(fake().count("SetCursor") - hides, !preview && (row.expected & Hides) ? 1u : 0u);
             if (!preview) {
                 EXPECT_EQ(result, (row.expected & ReturnsOne) ? 1 : 0);
@@ -350,28 +360,6 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
                           std::make_tuple(LRESULT(1), fakeWindow(1234), row.message, WPARAM(1234), row.lParam));
             }
         }
-    }
-}
-
-// Guards the AC rule: the state is read at the start, only a change of the
-// mains state ends, and the new state (255 when unreadable) is the one
-// compared next.
-TEST_F(HostTest, PowerStatusChangeEndsOnlyWhenTheAcStateChanges)
-{
-    fake().acLineStatus = 0;
-    EXPECT_EQ(runSaverWindow(nullptr), 0);
-    EXPECT_EQ(hostState().lastAcLineStatus, 0);
-    reset();
-    createSaver();
-    hostState().lastAcLineStatus = 1;
-    const struct { BYTE status; bool fails; size_t closes; BYTE stored; } steps[] = {
-        {1, false, 0, 1}, {0, false, 1, 0}, {0, false, 1, 0}, {0, true, 2, 255}, {0, true, 2, 255}};
-    for (const auto& step : steps) {
-        fake().acLineStatus = step.status;
-        fake().powerStatusFails = step.fails;
-        saverWindowProc(window_, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-        EXPECT_EQ(closesPosted(), step.closes);
-        EXPECT_EQ(hostState().lastAcLineStatus, step.stored);
     }
 }
 
