@@ -301,11 +301,17 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             layOutScenes(window, LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_MOVE:
+    case WM_DISPLAYCHANGE:
         // The monitors lie elsewhere in a moved window: an origin of the
         // virtual screen that moved, its size the same, sends no WM_SIZE.
-    case WM_DISPLAYCHANGE:
-        if (sceneWindow.renderingContext != nullptr)
-            layOutScenes(window, sceneWindow.width, sceneWindow.height);
+        // A move that also resizes sends WM_MOVE first, so the layout takes
+        // the size the window has now, not the last WM_SIZE's: laid out
+        // against the old one, monitors outside it would lose their scenes.
+        if (sceneWindow.renderingContext != nullptr) {
+            RECT client{0, 0, sceneWindow.width, sceneWindow.height};
+            GetClientRect(window, &client);
+            layOutScenes(window, client.right, client.bottom);
+        }
         break;
     case WM_CLOSE:
     case WM_DESTROY:

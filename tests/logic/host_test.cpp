@@ -420,6 +420,8 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
          {{0, 0, 1920, 1080}, {1920, 200, 3840, 1280}}, {{0, 1}, {1, 0}}},
         {"one added left of the first", {{0, 0, 1024, 768}}, {{1280, 0, 2304, 768}, {0, 0, 1280, 1024}},
          {{0, 0}, {1, -1}}},
+        {"one added left of two, the origin moved", {{0, 0, 1024, 768}, {1024, 0, 2048, 768}},
+         {{0, 0, 1024, 768}, {1024, 0, 2048, 768}, {-1280, 0, 0, 1024}}, {{0, 0}, {1, 1}, {2, -1}}},
         {"one taken away, the other resized and mirrored", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
          {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}, {{0, 0}}},
         {"a mirror of another size, listed first, and one partly over it", {{0, 0, 1920, 1080}},
