@@ -5,8 +5,8 @@
 #include "vectors_and_random.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
-#include <functional>
 #include <memory>
 
 // The process-wide objects, in their order of construction: the settings
@@ -380,10 +380,10 @@ std::vector<int> scenesKept(const MonitorLayout& before, const MonitorLayout& af
     const auto sameSize = [](const RECT& a, const RECT& b) {
         return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
     };
-    // The shift of the monitors that stayed: the one that most monitors of
-    // one size made, preferring none, then the window's own.
-    const POINT windowShift{after.origin.x - before.origin.x, after.origin.y - before.origin.y};
-    std::vector<POINT> shifts{POINT{0, 0}, windowShift};
+    // The shift of the monitors that stayed, all together: the one most
+    // monitors of one size agree on (with the window when the origin moved
+    // under them, beside one added left of them), of those the shortest.
+    std::vector<POINT> shifts{POINT{0, 0}};
     for (const RECT& a : was)
         for (const RECT& b : is)
             if (sameSize(a, b))
@@ -394,25 +394,30 @@ std::vector<int> scenesKept(const MonitorLayout& before, const MonitorLayout& af
         size_t count = 0;
         for (const RECT& b : is)
             count += std::any_of(was.begin(), was.end(), [&](const RECT& a) { return sameRect(moved(a, s), b); });
-        if (count > mostKept) {
+        const auto distance = [](POINT p) { return std::abs(p.x) + std::abs(p.y); };
+        if (count > mostKept || (count == mostKept && count > 0 && distance(s) < distance(shift))) {
             mostKept = count;
             shift = s;
         }
     }
     // Monitors of the same size where the shift puts them; then those whose
-    // corner stayed, their size changed.
+    // corner stayed, their size changed, shifted or not (the others may
+    // have moved beside a monitor whose mode changed).
     std::vector<int> kept(is.size(), -1);
     std::vector<bool> taken(was.size(), false);
-    const auto match = [&](const std::function<bool(const RECT&, const RECT&)>& same) {
+    const auto match = [&](POINT by, bool sizeToo) {
         for (size_t j = 0; j < is.size(); ++j)
-            for (size_t i = 0; i < was.size() && kept[j] < 0; ++i)
-                if (!taken[i] && same(moved(was[i], shift), is[j])) {
+            for (size_t i = 0; i < was.size() && kept[j] < 0; ++i) {
+                const RECT a = moved(was[i], by);
+                if (!taken[i] && a.left == is[j].left && a.top == is[j].top && (!sizeToo || sameRect(a, is[j]))) {
                     kept[j] = static_cast<int>(i);
                     taken[i] = true;
                 }
+            }
     };
-    match(sameRect);
-    match([](const RECT& a, const RECT& b) { return a.left == b.left && a.top == b.top; });
+    match(shift, true);
+    match(shift, false);
+    match(POINT{0, 0}, false);
     // A window of one part, as a preview's, always keeps its scene.
     if (was.size() == 1 && is.size() == 1)
         kept[0] = 0;

@@ -61,7 +61,8 @@ struct MonitorLayout {
 // `before`, or -1 for a new scene. A monitor keeps its scene wherever it
 // now lies in the list: found by its size where the monitors that stayed
 // moved together (not at all, with the window's origin, or beside a monitor
-// added left of or above them), else by its corner when its size changed.
+// added left of or above them), else by its corner when its size changed
+// (where the others moved, or where it was).
 // A window of one part keeps its one scene.
 std::vector<int> scenesKept(const MonitorLayout& before, const MonitorLayout& after);
 

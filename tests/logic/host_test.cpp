@@ -424,6 +424,8 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
          {{0, 0, 1024, 768}, {1024, 0, 2048, 768}, {-1280, 0, 0, 1024}}, {{0, 0}, {1, 1}, {2, -1}}},
         {"one taken away, the other resized and mirrored", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
          {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}, {{0, 0}}},
+        {"the primary resized, the other moved beside it", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
+         {{0, 0, 1280, 1024}, {1280, 0, 3200, 1080}}, {{0, 0}, {1, 1}}},
         {"a mirror of another size, listed first, and one partly over it", {{0, 0, 1920, 1080}},
          {{0, 0, 1024, 768}, {1024, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{2, 0}, {1, -1}}},
     };
