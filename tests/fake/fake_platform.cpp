@@ -307,13 +307,12 @@ HWND GetParent(HWND window)
 // The virtual screen is the monitors' bounding box, where the test lists them.
 int GetSystemMetrics(int index)
 {
-    RECT s = fake().virtualScreen;
+    RECT s = fake().virtualScreen, box = fake().monitors.empty() ? RECT{} : fake().monitors[0];
     for (const RECT& m : fake().monitors)
-        s = &m == &fake().monitors[0] ? RECT{m.left, m.top, m.right, m.bottom}
-                                      : RECT{std::min(s.left, m.left), std::min(s.top, m.top),
-                                             std::max(s.right, m.right), std::max(s.bottom, m.bottom)};
+        box = RECT{std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
+                   std::max(box.bottom, m.bottom)};
     if (!fake().monitors.empty())
-        s = RECT{s.left, s.top, s.right - s.left, s.bottom - s.top};
+        s = RECT{box.left, box.top, box.right - box.left, box.bottom - box.top};
     return index == SM_XVIRTUALSCREEN ? s.left : index == SM_YVIRTUALSCREEN ? s.top
          : index == SM_CXVIRTUALSCREEN ? s.right : index == SM_CYVIRTUALSCREEN ? s.bottom : 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -92,13 +93,9 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
         EXPECT_EQ(c.byHost, answer.line.startedByHost) << trace;
         EXPECT_EQ("", answer.out + answer.err) << trace;
     }
-    const RecordOptions record = ask(cases[std::size(cases) - 1].arguments).line.record;
-    EXPECT_EQ("d.GIF", record.output);
-    EXPECT_TRUE(record.gif);
-    EXPECT_EQ(3, record.frames);
-    EXPECT_EQ(4u, record.seed);
-    EXPECT_EQ(8, record.width);
-    EXPECT_EQ(6, record.height);
+    const RecordOptions r = ask(cases[std::size(cases) - 1].arguments).line.record;
+    EXPECT_EQ(std::make_tuple(std::string("d.GIF"), true, 3L, 4u, 8, 6),
+              std::make_tuple(r.output, r.gif, r.frames, unsigned(r.seed), r.width, r.height));
 }
 
 // Guards against silent refusals and a refusal read as a mode (a mistyped

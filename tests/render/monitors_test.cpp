@@ -8,8 +8,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -60,12 +58,12 @@ TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
     const std::string folder = makeTemporaryFolder("monitors");
     // The centre stays black only without the additive lightning and flares.
     writeSettings(folder, {"\"IntensivityOfLightnings\"=\"0\"", "\"Meteorites_State\"=\"0\""});
-    const struct { const char* layout; int width, height; std::vector<POINT> dark, bright; } cases[] = {
-        // The primary on the right, the frame rate in its corner.
-        {"640x480+640+0,640x480+0+0", 1280, 480, {{320, 240}, {960, 240}}, {{640, 240}}},
+    // corner: the lower-left pixel of the primary, where the frame rate goes.
+    const struct { const char* layout; int width, height; std::vector<POINT> dark, bright; POINT corner; } cases[] = {
+        {"640x480+640+0,640x480+0+0", 1280, 480, {{320, 240}, {960, 240}}, {{640, 240}}, {640, 479}},
         // Black below the smaller monitor.
-        {"800x640+0+0,640x480+800+0", 1440, 640, {{400, 320}, {1120, 240}, {1439, 639}}, {{720, 320}}},
-        {"1280x720+0+0,640x480+0+0", 1280, 720, {{640, 360}}, {{320, 240}}},
+        {"800x640+0+0,640x480+800+0", 1440, 640, {{400, 320}, {1120, 240}, {1439, 639}}, {{720, 320}}, {0, 639}},
+        {"1280x720+0+0,640x480+0+0", 1280, 720, {{640, 360}}, {{320, 240}}, {0, 719}},
     };
     for (const auto& c : cases) {
         const std::string path = folder + "/two.png";
@@ -79,11 +77,8 @@ TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
             EXPECT_LE(blockBrightness(picture, p.x, p.y), 4) << c.layout << ": no dot at " << p.x << "," << p.y;
         for (const POINT& p : c.bright)
             EXPECT_GT(blockBrightness(picture, p.x, p.y), 4) << c.layout << ": a dot at " << p.x << "," << p.y;
-        const std::string first(c.layout, std::strchr(c.layout, ','));
-        const int primaryLeft = std::atoi(first.c_str() + first.find('+') + 1);
-        EXPECT_TRUE(whiteInCorner(picture, primaryLeft, std::atoi(first.c_str() + first.find('x') + 1) - 1))
-            << c.layout << ": no frame rate in the primary's corner";
-        EXPECT_FALSE(primaryLeft > 0 && whiteInCorner(picture, 0, c.height - 1)) << c.layout << ": a frame rate at 0";
+        EXPECT_TRUE(whiteInCorner(picture, c.corner.x, c.corner.y)) << c.layout << ": no frame rate in its corner";
+        EXPECT_FALSE(c.corner.x > 0 && whiteInCorner(picture, 0, c.height - 1)) << c.layout << ": a frame rate at 0";
         if (c.width == 1280 && c.height == 480) {
             EXPECT_NE(pictureDifference(cutOut(picture, 0, 0, 640, 480), cutOut(picture, 640, 0, 640, 480)), "")
                 << c.layout << ": the monitors show one scene twice";
