@@ -191,6 +191,11 @@ bool translateMonitorEvent(XEvent& event)
     return true;
 }
 
+RECT primaryMonitorRect(Display* display)
+{
+    return queryMonitors(display).front().rect;
+}
+
 void watchDisplayChanges()
 {
     Display* display = x11Display();
