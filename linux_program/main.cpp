@@ -47,6 +47,13 @@ int main(int argc, char** argv)
     platformShowFrameRate(line.showFrameRate);
     if (line.run == CommandLine::Run::recorder)
         return runRecorder(line.record);
+    if (choosesWayland(line, std::getenv("GYRELLE_BACKEND"), std::getenv("WAYLAND_DISPLAY"),
+                       std::getenv("WAYLAND_SOCKET"))) {
+        if (!platformUseWayland())
+            return refuseMissingCompositor(stderr);
+        platformSetCommandLine(argc, argv);
+        saverEntry();
+    }
 
     // The saver's windows and the settings dialog need the X server; without
     // one the user is told which display failed, rather than meeting the
