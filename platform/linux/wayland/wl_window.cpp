@@ -222,8 +222,21 @@ void followOutputs()
         if (!stillShown)
             s->output = nullptr;
     }
+    const size_t before = surfaces.size();
     surfaces.erase(std::remove_if(surfaces.begin(), surfaces.end(), [](const auto& s) { return s->output == nullptr; }),
                    surfaces.end());
+    // HACK: sway (1.7) leaves the keyboard with no surface when the one it
+    // had goes with its output, and gives it to another only when that
+    // one's keyboard interactivity is committed anew.
+    if (surfaces.size() != before) {
+        for (auto& s : surfaces) {
+            if (s->layer == nullptr)
+                continue;
+            zwlr_layer_surface_v1_set_keyboard_interactivity(s->layer,
+                                                             ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+            wl_surface_commit(s->surface);
+        }
+    }
     for (WaylandOutput* o : shown) {
         const bool covered = std::any_of(surfaces.begin(), surfaces.end(), [o](const auto& s) { return s->output == o; });
         if (!covered)
