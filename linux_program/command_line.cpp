@@ -567,7 +567,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
 bool choosesWayland(const CommandLine& line, const char* backend, const char* waylandDisplay,
                     const char* waylandSocket)
 {
-    if (line.run != CommandLine::Run::host || !line.fullScreen)
+    if (!(line.run == CommandLine::Run::host && line.fullScreen) && line.run != CommandLine::Run::window)
         return false;
     const std::string asked = backend != nullptr ? backend : "";
     if (asked == "x11" || asked == "wayland")

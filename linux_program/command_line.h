@@ -53,7 +53,7 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
                             std::FILE* err);
 
 // Whether the saver's windows go to the Wayland compositor rather than the X
-// server: the full-screen saver in a Wayland session (WAYLAND_DISPLAY or
+// server: the full-screen saver and --window in a Wayland session (WAYLAND_DISPLAY or
 // WAYLAND_SOCKET set), unless GYRELLE_BACKEND says "x11"; "wayland" asks
 // for it wherever a compositor answers. Null stands for an unset variable.
 bool choosesWayland(const CommandLine& line, const char* backend, const char* waylandDisplay,

@@ -51,7 +51,13 @@ int main(int argc, char** argv)
                        std::getenv("WAYLAND_SOCKET"))) {
         if (!platformUseWayland())
             return refuseMissingCompositor(stderr);
-        platformSetCommandLine(argc, argv);
+        if (line.run == CommandLine::Run::window) {
+            std::string preview = "/p " + std::to_string(platformCreateFrameWindow(L"Gyrelle"));
+            char* translated[] = {argv[0], &preview[0], nullptr};
+            platformSetCommandLine(2, translated);
+        } else {
+            platformSetCommandLine(argc, argv);
+        }
         saverEntry();
     }
 

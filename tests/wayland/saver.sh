@@ -3,7 +3,9 @@
 # sizes, the second of scale 2: a vortex on each (its black centre dot at
 # that output's centre, in buffer pixels), the scale-2 one drawn at its full
 # buffer size; a second start ends at once with 0; an output created while
-# it runs gets its vortex; a key ends it with 0. Then as a locker starts it
+# it runs gets its vortex; a key ends it with 0. swayidle starts it, and a
+# key ends it with 0; --window makes a window the compositor closes. Then as
+# a locker starts it
 # (its own connection in WAYLAND_SOCKET, no seat, one output named): that
 # output only, and the connection's close ends it with 0. Then an output
 # taken away under it: it runs on and a key still ends it with 0.
@@ -54,6 +56,24 @@ wait_for_dot created HEADLESS-3
 as_sway wtype -s 1000 -k Escape
 wait_status "$SAVER_PID"
 check "a key ends it" 0 "$STATUS"
+
+# --window: a window of its own, closed by the compositor.
+start_saver_as_user --window
+gyrelle_window() { as_sway swaymsg -t get_tree | grep -A1 '"name": "Gyrelle"' | grep -q '"app_id": "gyrelle"'; }
+wait_until "$CEILING" gyrelle_window || fail "--window: no window titled Gyrelle: $(tail -n3 "$WORK/saver.err")"
+as_sway swaymsg '[app_id=gyrelle] kill' >/dev/null
+wait_status "$SAVER_PID"
+check "--window: the compositor's close ends it" 0 "$STATUS"
+
+# swayidle starts it once the seat is idle for a second.
+"${AS_USER[@]}" swayidle timeout 1 "$GYRELLE /s; echo \$? >$WORK/run/idle.status" 2>"$WORK/swayidle.err" &
+STARTED_PIDS+=("$!")
+wait_for_dot idle HEADLESS-1
+# Gone before the key, it starts no second saver a second after it.
+kill "${STARTED_PIDS[-1]}"
+as_sway wtype -s 1000 -k Escape
+wait_until "$CEILING" test -s "$WORK/run/idle.status"
+check "started by swayidle, a key ends it" 0 "$(cat "$WORK/run/idle.status" 2>/dev/null)"
 
 # As swaylock-plugin starts it; the relay stands for the locker.
 start=$SECONDS

@@ -11,13 +11,19 @@ bool waylandChosen();
 // CreateWindowExW for a top-level window: a surface on every output (or a
 // window of its own for --window). Null when it cannot be made, or when
 // another saver took the session's place first.
+// A child of the --window frame is that frame's one xdg_toplevel.
 HWND waylandCreateWindow(LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
-                         WNDPROC proc);
+                         HWND parent, WNDPROC proc);
+// --window's frame: an xdg_toplevel, resizable and decorated where the
+// compositor offers it, made with the preview inside it; its handle's
+// value, which only IsWindow and GetClientRect accept.
+DWORD waylandCreateFrameWindow(LPCWSTR title);
 // FindWindowW for the full-screen saver: another Gyrelle saving this
 // session's screens, as a handle that only IsWindow and
 // SetForegroundWindow accept; null when there is none.
 HWND waylandFindSaver();
-bool waylandIsOtherSaver(HWND window);
+bool waylandForeignWindowExists(HWND window);
+bool waylandForeignClientRect(HWND window, RECT* rect);
 // The virtual screen (the outputs laid out, in buffer pixels).
 int waylandSystemMetrics(int index);
 // The pointer's travel from the first position the compositor reported,

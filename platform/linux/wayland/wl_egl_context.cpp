@@ -224,7 +224,7 @@ void presentOnOutputs(WaylandWindow* window)
     glDisable(GL_SCISSOR_TEST);
     const EGLDisplay display = egl().display;
     for (auto& s : window->surfaces) {
-        if (s->eglSurface == EGL_NO_SURFACE || s->closed || s->output == nullptr)
+        if (s->eglSurface == EGL_NO_SURFACE || s->closed)
             continue;
         if (!eglMakeCurrent(display, s->eglSurface, s->eglSurface, made->context))
             continue;
@@ -232,8 +232,10 @@ void presentOnOutputs(WaylandWindow* window)
             eglSwapInterval(display, 0);
             s->swapIntervalSet = true;
         }
-        // The output's part, counted from the framebuffer's bottom row.
-        const RECT& r = s->output->rect;
+        // The output's part, counted from the framebuffer's bottom row; a
+        // window of its own shows all of it.
+        const RECT r = s->output != nullptr ? s->output->rect
+                                            : RECT{window->x, window->y, window->x + made->width, window->y + made->height};
         const int left = r.left - window->x;
         const int right = r.right - window->x;
         const int bottom = made->height - (r.bottom - window->y);

@@ -25,7 +25,21 @@
 
 namespace {
 
+// Handles of what only exists on the compositor's side, for the host:
+// another saver of the session, and the frame of --window (the toplevel
+// the preview inside it owns).
 const HWND otherSaver = reinterpret_cast<HWND>(uintptr_t{1});
+const HWND frameHandle = reinterpret_cast<HWND>(uintptr_t{2});
+
+struct Frame {
+    bool exists = false;
+    std::wstring title;
+    // As X's --window starts: a saver preview's size scaled up; then the
+    // compositor's.
+    int width = 640;
+    int height = 480;
+};
+Frame frame;
 
 // The abstract socket that marks this session's saver, or empty where the
 // mark does not apply: a locker starts one saver per output itself.
@@ -77,9 +91,14 @@ OutputSurface* surfaceOf(void* data)
 
 void configured(OutputSurface* s, int width, int height)
 {
-    // A compositor that leaves the size to the client: the output's.
-    s->logicalWidth = width > 0 ? width : s->output->logicalWidth;
-    s->logicalHeight = height > 0 ? height : s->output->logicalHeight;
+    // A compositor that leaves the size to the client: the output's, or
+    // the frame's as it is.
+    if (s->output == nullptr && width > 0 && height > 0) {
+        frame.width = width;
+        frame.height = height;
+    }
+    s->logicalWidth = s->output == nullptr ? frame.width : width > 0 ? width : s->output->logicalWidth;
+    s->logicalHeight = s->output == nullptr ? frame.height : height > 0 ? height : s->output->logicalHeight;
     s->configured = true;
     sizeEglWindow(*s);
 }
@@ -105,8 +124,10 @@ void onToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t heigh
     s->pendingHeight = height;
 }
 
-void onToplevelClose(void*, xdg_toplevel*)
+void onToplevelClose(void* data, xdg_toplevel*)
 {
+    if (surfaceOf(data)->output == nullptr)
+        frame.exists = false;
     if (wayland().window != nullptr)
         PostMessageW(wayland().window, WM_CLOSE, 0, 0);
 }
@@ -286,7 +307,7 @@ void WaylandWindow::moveNative()
 }
 
 HWND waylandCreateWindow(LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width, int height,
-                         WNDPROC proc)
+                         HWND parent, WNDPROC proc)
 {
     WaylandState& w = wayland();
     if (waylandDisplay() == nullptr || w.compositor == nullptr)
@@ -295,8 +316,12 @@ HWND waylandCreateWindow(LPCWSTR className, LPCWSTR title, DWORD style, int x, i
         std::fputs("gyrelle: the Wayland compositor offers no surface to cover its outputs with\n", stderr);
         return nullptr;
     }
+    if (parent != nullptr && (parent != frameHandle || !frame.exists))
+        return nullptr;
     auto window = std::make_unique<WaylandWindow>();
-    window->socketFd = claimInstance();
+    window->framed = parent != nullptr;
+    window->parent = parent;
+    window->socketFd = window->framed ? -2 : claimInstance();
     if (window->socketFd == -1)
         return nullptr;  // Another saver started just before this one.
     window->proc = proc;
@@ -307,8 +332,12 @@ HWND waylandCreateWindow(LPCWSTR className, LPCWSTR title, DWORD style, int x, i
     window->width = std::max(1, width);
     window->height = std::max(1, height);
     // The desktop is read before anything covers it.
-    window->desktop = captureOutputs(shownOutputs(), RECT{x, y, x + window->width, y + window->height});
+    if (!window->framed)
+        window->desktop = captureOutputs(shownOutputs(), RECT{x, y, x + window->width, y + window->height});
     w.window = window.get();
+    waylandEglConfig();
+    if (window->framed)
+        window->surfaces.push_back(makeSurface(nullptr, frame.title));
     followOutputs();
     // Each surface's first size comes with its first configure; a few
     // round trips bring them all.
@@ -348,7 +377,22 @@ HWND waylandFindSaver()
     return running ? otherSaver : nullptr;
 }
 
-bool waylandIsOtherSaver(HWND window)
+DWORD waylandCreateFrameWindow(LPCWSTR title)
 {
-    return window == otherSaver;
+    frame.exists = true;
+    frame.title = title != nullptr ? title : L"";
+    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(frameHandle));
+}
+
+bool waylandForeignWindowExists(HWND window)
+{
+    return window == otherSaver || (window == frameHandle && frame.exists);
+}
+
+bool waylandForeignClientRect(HWND window, RECT* rect)
+{
+    if (window != frameHandle || !frame.exists)
+        return false;
+    *rect = RECT{0, 0, frame.width, frame.height};
+    return true;
 }

@@ -12,7 +12,7 @@
 bool platformForeignWindowExists(HWND window)
 {
     if (waylandChosen())
-        return waylandIsOtherSaver(window);
+        return waylandForeignWindowExists(window);
     const Window xid = foreignXid(window);
     Display* display = xid != 0 ? x11Display() : nullptr;
     XWindowAttributes attributes;
@@ -22,7 +22,7 @@ bool platformForeignWindowExists(HWND window)
 bool platformForeignClientRect(HWND window, RECT* rect)
 {
     if (waylandChosen())
-        return false;
+        return waylandForeignClientRect(window, rect);
     const Window xid = foreignXid(window);
     Display* display = xid != 0 ? x11Display() : nullptr;
     XWindowAttributes attributes;

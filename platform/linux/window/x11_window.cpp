@@ -264,8 +264,8 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR title, DWORD style, int x
     // X sizes are 16-bit and never zero.
     width = std::min(std::max(width, 1), 32767);
     height = std::min(std::max(height, 1), 32767);
-    if (waylandChosen() && parent == nullptr)
-        return waylandCreateWindow(className, title, style, x, y, width, height, found->second);
+    if (waylandChosen())
+        return waylandCreateWindow(className, title, style, x, y, width, height, parent, found->second);
 
     PlatformWindow* window = nullptr;
     Display* display = x11Display();
