@@ -5,10 +5,10 @@
 # buffer size; a second start ends at once with 0; an output created while
 # it runs gets its vortex; a key ends it with 0. swayidle starts it, and a
 # key ends it with 0; --window makes a window the compositor closes. Then as
-# a locker starts it
-# (its own connection in WAYLAND_SOCKET, no seat, one output named): that
-# output only, and the connection's close ends it with 0. Then an output
-# taken away under it: it runs on and a key still ends it with 0.
+# a locker starts it (its own connection in WAYLAND_SOCKET, no seat, one
+# output named): that output only, and the connection's close ends it with
+# 0. Then an output taken away under it: it runs on and a key still ends it
+# with 0.
 . "$(dirname "$0")/../e2e/common.bash"
 . "$(dirname "$0")/sway_session.bash"
 start_sway 'output HEADLESS-1 pos 0 0 res 1280x720' 'output HEADLESS-2 pos 1280 0 res 1024x768 scale 2'
@@ -59,7 +59,7 @@ check "a key ends it" 0 "$STATUS"
 
 # --window: a window of its own, closed by the compositor.
 start_saver_as_user --window
-gyrelle_window() { as_sway swaymsg -t get_tree | grep -A1 '"name": "Gyrelle"' | grep -q '"app_id": "gyrelle"'; }
+gyrelle_window() { as_sway swaymsg '[app_id="^gyrelle$" title="^Gyrelle$"] focus' >/dev/null 2>&1; }
 wait_until "$CEILING" gyrelle_window || fail "--window: no window titled Gyrelle: $(tail -n3 "$WORK/saver.err")"
 as_sway swaymsg '[app_id=gyrelle] kill' >/dev/null
 wait_status "$SAVER_PID"
