@@ -314,10 +314,12 @@ CommandLine readSwitches(int argc, const char* const* argv, std::FILE* err)
     line.fullScreen = letter == 's' || letter == 'S';
     switch (letter) {
     case 0:
-    case 's':
-    case 'S':
     case 'c':
     case 'C':
+        line.settingsDialog = true;
+        return line;
+    case 's':
+    case 'S':
         return line;
     case 'p':
     case 'P':

@@ -39,6 +39,8 @@ struct CommandLine {
     // session runs natively; --root is XScreenSaver's and stays on X.
     bool fullScreen = false;
     bool showFrameRate = false;
+    // The switches open the settings dialog (/c, or none at all).
+    bool settingsDialog = false;
     // Started as screen-saver hosts start a display mode (--root, or a
     // window in XSCREENSAVER_WINDOW): nobody sits at a terminal to read a
     // message box, and it must not stay on the host's screen.

@@ -61,18 +61,21 @@ int main(int argc, char** argv)
         saverEntry();
     }
 
-    // The saver's windows and the settings dialog need the X server; without
-    // one the user is told which display failed, rather than meeting the
-    // OpenGL message, which points the wrong way.
+    // The saver's windows need the X server; without one the user is told
+    // which display failed, rather than meeting the OpenGL message, which
+    // points the wrong way. The settings dialog is GTK's alone, and GTK
+    // speaks Wayland where a Wayland session has no X server.
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr || std::getenv("WAYLAND_SOCKET") != nullptr;
+    if (display == nullptr && !(line.settingsDialog && wayland))
         return refuseMissingDisplay(XDisplayName(nullptr), stderr);
     const bool windowMissing = line.window != 0 && !windowExists(display, line.window);
     if (line.run == CommandLine::Run::window && !windowMissing) {
         line.window = platformCreateFrameWindow(L"Gyrelle");
         line.switches = line.window != 0 ? "/p " + std::to_string(line.window) : "/p";
     }
-    XCloseDisplay(display);
+    if (display != nullptr)
+        XCloseDisplay(display);
     if (windowMissing)
         return refuseMissingWindow(line, stderr);
 

@@ -3,6 +3,8 @@
 # draws fewer frames a second, so every wait has a ceiling of minutes, not
 # seconds. Sourced, not run.
 set -u
+# Only the X server the script starts: never a Wayland session around it.
+unset WAYLAND_DISPLAY WAYLAND_SOCKET
 
 GYRELLE=$1
 BUILD=$(dirname "$GYRELLE")

@@ -16,12 +16,5 @@ export XDG_CONFIG_HOME="$config"
 start_private_display
 trap 'stop_private_display; rm -rf "$config"' EXIT
 
-saved_settings() {
-    local want="[HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Screen Saver]"
-    [ "$1" = HKCU ] || want="[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]"
-    awk -F'"' -v want="$want" '/^\[/ { inside = ($0 == want); next } inside && /^"/ { print $2 "=" $4 }' \
-        "$config/gyrelle/registry.reg"
-}
-
 check_enter_saves_for_user "$program" /c
 check_real_dialogs "$program" /c

@@ -1,27 +1,25 @@
 #!/usr/bin/env python3
-"""Starts COMMAND on a Wayland connection of our own, as a locker starts its
-background (swaylock-plugin's --command): one end of a connected socket in
-WAYLAND_SOCKET, no WAYLAND_DISPLAY and no DISPLAY. The locker serves that
-connection itself; here the other end relays whole messages, descriptors
-included, to the compositor at WAYLAND_DISPLAY, so that this side can do what
-a compositor does to its client:
-  SIGTERM  closes the connection (the locker's unlock); we exit with
-           COMMAND's status (128 + signal if a signal ended it)
-  SIGUSR1  announces the last wl_output COMMAND was told of as removed
-           (headless sway 1.7 can neither disable nor unplug an output)
-With --locker the globals the locker does not offer (wl_seat, xdg_wm_base)
-are hidden; with --output NAME, SWAYLOCK_PLUGIN_OUTPUT_NAME is NAME.
-Usage: relay.py [--locker] [--output NAME] -- COMMAND..."""
+# Starts COMMAND on a Wayland connection of our own, as a locker starts its
+# background (swaylock-plugin's --command): one end of a connected socket in
+# WAYLAND_SOCKET, no WAYLAND_DISPLAY and no DISPLAY. The locker serves that
+# connection itself; here the other end relays whole messages, descriptors
+# included, to the compositor at WAYLAND_DISPLAY, so that this side can do what
+# a compositor does to its client:
+#   SIGTERM  closes the connection (the locker's unlock); we exit with
+#            COMMAND's status (128 + signal if a signal ended it)
+#   SIGUSR1  announces the last wl_output COMMAND was told of as removed
+#            (headless sway 1.7 can neither disable nor unplug an output)
+# With --locker the globals the locker does not offer (wl_seat, xdg_wm_base)
+# are hidden; with --output NAME, SWAYLOCK_PLUGIN_OUTPUT_NAME is NAME.
+# Usage: relay.py [--locker] [--output NAME] -- COMMAND...
 import os, signal, socket, struct, sys, select, array
 
-args = sys.argv[1:]
-split = args.index("--")
-options, command = args[:split], args[split + 1:]
+split = sys.argv.index("--")
+options, command = sys.argv[1:split], sys.argv[split + 1:]
 hidden = {b"wl_seat", b"xdg_wm_base"} if "--locker" in options else set()
 
-address = os.environ["WAYLAND_DISPLAY"]
 compositor = socket.socket(socket.AF_UNIX)
-compositor.connect(os.path.join(os.environ.get("XDG_RUNTIME_DIR", "/"), address))
+compositor.connect(os.path.join(os.environ.get("XDG_RUNTIME_DIR", "/"), os.environ["WAYLAND_DISPLAY"]))
 ours, theirs = socket.socketpair()
 env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "DISPLAY")}
 env["WAYLAND_SOCKET"] = str(theirs.fileno())
@@ -36,8 +34,8 @@ theirs.close()
 wake_r, wake_w = os.pipe()
 os.set_blocking(wake_w, False)
 signal.set_wakeup_fd(wake_w)
-for number in (signal.SIGTERM, signal.SIGUSR1):
-    signal.signal(number, lambda *_: None)
+signal.signal(signal.SIGTERM, lambda *_: None)
+signal.signal(signal.SIGUSR1, lambda *_: None)
 
 pending = {ours: b"", compositor: b""}
 fds = {ours: [], compositor: []}
@@ -76,13 +74,16 @@ while running:
             for number in os.read(wake_r, 64):
                 if number == signal.SIGTERM:
                     running = False
-                elif outputs:  # wl_registry.global_remove(name), to every registry told of it
+                elif outputs:  # wl_registry.global_remove(name) to every registry told of it (EGL has its own)
                     gone = outputs[-1][1]
                     for registry, name in [o for o in outputs if o[1] == gone]:
                         outputs.remove((registry, name))
                         ours.sendall(struct.pack("=III", registry, 12 << 16 | 1, name))
             continue
-        data, ancillary, _, _ = ready.recvmsg(65536, socket.CMSG_SPACE(28 * 4))
+        try:
+            data, ancillary, _, _ = ready.recvmsg(65536, socket.CMSG_SPACE(28 * 4))
+        except ConnectionResetError:  # closed with our bytes unread
+            data, ancillary = b"", []
         for _, _, payload in ancillary:
             fds[ready] += array.array("i", payload[:len(payload) - len(payload) % 4])
         if not data:
