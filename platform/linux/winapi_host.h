@@ -193,8 +193,9 @@ BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 HWND GetParent(HWND window);
 // Moves and sizes one of the layer's own windows (x and y in its parent's
-// coordinates, the root's for a top-level window) and, when the size
-// changed, sends it WM_SIZE before returning, as Windows does. FALSE for
+// coordinates, the root's for a top-level window) and sends it WM_MOVE when
+// the place changed, then WM_SIZE when the size did, before returning, as
+// Windows does. FALSE for
 // other clients' windows. The layer's previews follow their X parent's
 // size through it (x11_events.cpp).
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);

@@ -32,6 +32,9 @@ window_covers() {  # WIDTHxHEIGHT
                                    /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}')" = "$1+0+0" ]
 }
 
+# The pointer rests on the monitor taken away below, which moves it: the
+# saver must not take that for the user's hand.
+xdotool mousemove 1536 384
 start_saver /s
 id=$(wait_for_window "Screen Saver") || { fail "no saver window"; finish; }
 looks split

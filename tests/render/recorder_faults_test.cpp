@@ -91,4 +91,16 @@ TEST(RecorderFaults, NoOpenGLGivesTheMessageAndMinusOne)
     EXPECT_FALSE(exists(out) || exists(out + ".part"));
 }
 
+// SIGTERM the moment the finished file has its name (a preloaded rename
+// raises it): the file is whole, so the run has succeeded.
+TEST(RecorderFaults, SignalOnceTheFileIsNamedIsNoFailure)
+{
+    const std::string folder = makeTemporaryFolder("named");
+    const std::string out = folder + "/out.png";
+    const RecorderRun run = runGyrelle({"--record", out, "--frames", "2", "--size", "16x12"}, folder,
+                                       {"LD_PRELOAD=" SIGNAL_AFTER_RENAME, "ASAN_OPTIONS=verify_asan_link_order=0"});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(16, loadPicture(out).width);
+}
+
 }  // namespace

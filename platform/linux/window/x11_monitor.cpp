@@ -192,6 +192,11 @@ bool translateMonitorEvent(XEvent& event)
     return true;
 }
 
+RECT primaryMonitorRect(Display* display)
+{
+    return queryMonitors(display).front().rect;
+}
+
 void watchDisplayChanges()
 {
     // Wayland announces its outputs' changes itself (wl_monitor.cpp).
