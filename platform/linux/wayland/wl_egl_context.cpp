@@ -5,7 +5,9 @@
 // the context's own, and presenting a frame copies each output's part of
 // it onto that output's surface and swaps it. The context is current
 // without a surface in between (EGL_KHR_surfaceless_context), so an
-// output's surface can go at any time. Each surface swaps without waiting
+// output's surface can go at any time. Where one surface shows the whole
+// virtual screen (one output, or --window) the scene draws straight into
+// it, as into an X window: no copy. Each surface swaps without waiting
 // for the compositor's frame: an output it does not show must not hold up
 // the others.
 #include "platform/linux/wayland/wl_platform.h"
@@ -26,6 +28,8 @@ struct WaylandGLContext : PlatformGLContext {
 
     WaylandWindow* window = nullptr;
     EGLContext context = EGL_NO_CONTEXT;
+    // The surface drawn into straight, or null: the framebuffer.
+    OutputSurface* direct = nullptr;
     GLuint framebuffer = 0;
     GLuint colour = 0;
     int width = 0;
@@ -144,9 +148,39 @@ WaylandGLContext::~WaylandGLContext()
     eglDestroyContext(egl().display, context);
 }
 
+// The one surface that shows all of the window at its size, or null.
+OutputSurface* wholeWindowSurface(const WaylandWindow* window)
+{
+    if (window->surfaces.size() != 1)
+        return nullptr;
+    OutputSurface* s = window->surfaces.front().get();
+    const RECT whole{window->x, window->y, window->x + window->width, window->y + window->height};
+    const bool covers = s->output == nullptr || (s->output->rect.left == whole.left && s->output->rect.top == whole.top &&
+                                                 s->output->rect.right == whole.right &&
+                                                 s->output->rect.bottom == whole.bottom);
+    const bool sized = s->logicalWidth * s->scale == window->width && s->logicalHeight * s->scale == window->height;
+    return s->eglSurface != EGL_NO_SURFACE && !s->closed && covers && sized ? s : nullptr;
+}
+
+// Makes the context current on what the next frame is drawn into.
+bool target(WaylandGLContext* made, OutputSurface* direct)
+{
+    const EGLSurface surface = direct != nullptr ? direct->eglSurface : EGL_NO_SURFACE;
+    if (!eglMakeCurrent(egl().display, surface, surface, made->context))
+        return false;
+    if (direct != nullptr && !direct->swapIntervalSet) {
+        eglSwapInterval(egl().display, 0);
+        direct->swapIntervalSet = true;
+    }
+    made->direct = direct;
+    if (made->framebuffer != 0)
+        gl.bindFramebuffer(GL_FRAMEBUFFER, direct != nullptr ? 0 : made->framebuffer);
+    return true;
+}
+
 bool WaylandGLContext::makeCurrent(HDC)
 {
-    if (!eglMakeCurrent(egl().display, EGL_NO_SURFACE, EGL_NO_SURFACE, context))
+    if (!target(this, window != nullptr ? wholeWindowSurface(window) : nullptr))
         return false;
     if (framebuffer == 0) {
         gl.genFramebuffers(1, &framebuffer);
@@ -158,8 +192,8 @@ bool WaylandGLContext::makeCurrent(HDC)
         glViewport(0, 0, width, height);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
+        gl.bindFramebuffer(GL_FRAMEBUFFER, direct != nullptr ? 0 : framebuffer);
     }
-    gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return true;
 }
 
@@ -205,7 +239,20 @@ void resizeWaylandFramebuffer(WaylandWindow* window)
     WaylandGLContext* made = window->context;
     if (made == nullptr || made->framebuffer == 0 || eglGetCurrentContext() != made->context)
         return;
+    gl.bindFramebuffer(GL_FRAMEBUFFER, made->framebuffer);
     made->fitFramebuffer();
+    gl.bindFramebuffer(GL_FRAMEBUFFER, made->direct != nullptr ? 0 : made->framebuffer);
+}
+
+void forgetSurface(WaylandWindow* window, OutputSurface* surface)
+{
+    WaylandGLContext* made = window->context;
+    if (made == nullptr || made->direct != surface)
+        return;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    target(made, nullptr);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void presentOnOutputs(WaylandWindow* window)
@@ -214,6 +261,11 @@ void presentOnOutputs(WaylandWindow* window)
     if (made == nullptr || made->framebuffer == 0 || eglGetCurrentContext() != made->context)
         return;
     platformDrawFrameRate(window);
+    OutputSurface* next = wholeWindowSurface(window);
+    if (made->direct != nullptr && made->direct == next) {
+        eglSwapBuffers(egl().display, next->eglSurface);
+        return;
+    }
     // A surface's first make-current may set the viewport and scissor box
     // to its size; the scenes' are kept.
     GLint viewport[4];
@@ -226,6 +278,10 @@ void presentOnOutputs(WaylandWindow* window)
     for (auto& s : window->surfaces) {
         if (s->eglSurface == EGL_NO_SURFACE || s->closed)
             continue;
+        if (made->direct == s.get()) {
+            eglSwapBuffers(display, s->eglSurface);
+            continue;
+        }
         if (!eglMakeCurrent(display, s->eglSurface, s->eglSurface, made->context))
             continue;
         if (!s->swapIntervalSet) {
@@ -246,8 +302,7 @@ void presentOnOutputs(WaylandWindow* window)
                            GL_COLOR_BUFFER_BIT, GL_NEAREST);
         eglSwapBuffers(display, s->eglSurface);
     }
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, made->context);
-    gl.bindFramebuffer(GL_FRAMEBUFFER, made->framebuffer);
+    target(made, next);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
     if (scissor)

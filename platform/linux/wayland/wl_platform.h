@@ -124,6 +124,8 @@ PlatformGLContext* createWaylandGLContext(WaylandWindow* window);
 void presentOnOutputs(WaylandWindow* window);
 // Follows the window's new size (the virtual screen's).
 void resizeWaylandFramebuffer(WaylandWindow* window);
+// Stops drawing into a surface about to go.
+void forgetSurface(WaylandWindow* window, OutputSurface* surface);
 
 // One output's surface of the saver window.
 struct OutputSurface {

@@ -185,6 +185,8 @@ std::unique_ptr<OutputSurface> makeSurface(WaylandOutput* output, const std::wst
 
 void destroySurface(OutputSurface& s)
 {
+    if (wayland().window != nullptr)
+        forgetSurface(wayland().window, &s);
     if (s.eglSurface != EGL_NO_SURFACE)
         eglDestroySurface(waylandEglDisplay(), s.eglSurface);
     s.eglSurface = EGL_NO_SURFACE;
