@@ -138,14 +138,20 @@ void onCapabilities(void*, wl_seat* seat, uint32_t capabilities)
         input.keyboard = wl_seat_get_keyboard(seat);
         wl_keyboard_add_listener(input.keyboard, &keyboardListener, nullptr);
     } else if (!keyboard && input.keyboard != nullptr) {
-        wl_keyboard_destroy(input.keyboard);
+        if (wl_keyboard_get_version(input.keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
+            wl_keyboard_release(input.keyboard);
+        else
+            wl_keyboard_destroy(input.keyboard);
         input.keyboard = nullptr;
     }
     if (pointer && input.pointer == nullptr) {
         input.pointer = wl_seat_get_pointer(seat);
         wl_pointer_add_listener(input.pointer, &pointerListener, nullptr);
     } else if (!pointer && input.pointer != nullptr) {
-        wl_pointer_destroy(input.pointer);
+        if (wl_pointer_get_version(input.pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+            wl_pointer_release(input.pointer);
+        else
+            wl_pointer_destroy(input.pointer);
         input.pointer = nullptr;
     }
 }

@@ -114,7 +114,8 @@ void onPowerMode(void* data, zwlr_output_power_v1*, uint32_t mode)
 {
     WaylandOutput* o = outputOf(data);
     const bool on = mode == ZWLR_OUTPUT_POWER_V1_MODE_ON;
-    if (o->powerOn && !on && o->ready)
+    const bool shown = wayland().onlyOutput.empty() || o->name == wayland().onlyOutput;
+    if (o->powerOn && !on && o->ready && shown)
         postToTopLevelWindows(WM_SYSCOMMAND, SC_MONITORPOWER, 2);
     o->powerOn = on;
 }
