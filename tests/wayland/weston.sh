@@ -1,8 +1,8 @@
 #!/bin/bash
 # A compositor without the layer shell (headless Weston): the full-screen
 # saver is a full-screen window on the output: its black centre dot at the
-# output's centre, its clouds (not Weston's black) in the far corner;
-# SIGTERM ends it as on X.
+# output's centre, its clouds (not Weston's black) in the far corner. A
+# compositor lost ends it with 1 and one line.
 . "$(dirname "$0")/common.bash"
 start_weston 1024x768
 start_saver /s
@@ -11,7 +11,8 @@ vortex() {
         \( -clone 0 -crop 64x64+960+704 \) -delete 0 -format '%[fx:w==2 ? maxima*255<1 : mean>0.03]' info:)" = 11 ]
 }
 wait_until "$CEILING" vortex && echo "ok: full screen, the dot at the centre" || fail "no vortex at (512,384)"
-kill -TERM "$SAVER_PID"
+kill -KILL "${STARTED_PIDS[0]}"  # the compositor
 wait_status "$SAVER_PID"
-check "SIGTERM ends it" 143 "$STATUS"
+check "a lost compositor ends it with" 1 "$STATUS"
+check "and says so" "gyrelle: the connection to the Wayland compositor was lost" "$(tail -n1 "$WORK/saver.err")"
 finish
