@@ -7,7 +7,8 @@
 # compositor closes; swayidle starts it and a key ends it. As a locker
 # starts it (its own connection in WAYLAND_SOCKET, no seat, one output
 # named): that output only, and the connection's close ends it with 0. An
-# output taken away under it: it runs on and a key still ends it with 0.
+# output taken away under it: it runs on and a key still ends it with 0. An
+# output the compositor turns off ends it with 0.
 . "$(dirname "$0")/common.bash"
 start_sway 1280x720 1024x768
 output_scale HEADLESS-2 2
@@ -89,4 +90,10 @@ running "$RELAY_PID" && echo "ok: an output taken away leaves it running" || fai
 press Escape
 wait_status "$RELAY_PID"
 check "a key ends it after the output went" 0 "$STATUS"
+
+start_relayed -- timeout 600 "$GYRELLE" /s
+wait_for_dot powered HEADLESS-1
+outputs_off
+wait_status "$RELAY_PID"
+check "an output turned off ends it" 0 "$STATUS"
 finish
