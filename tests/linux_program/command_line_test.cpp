@@ -98,6 +98,28 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
               std::make_tuple(r.output, r.gif, r.frames, unsigned(r.seed), r.width, r.height));
 }
 
+// Guards which saver goes to the compositor: /s and --window in a Wayland
+// session, never a host's request (--root, a window by number), and
+// GYRELLE_BACKEND forcing either way.
+TEST(CommandLine, WaylandForTheSaversOfAWaylandSession)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        const char* backend;
+        const char* display;  // WAYLAND_DISPLAY
+        const char* socket;   // WAYLAND_SOCKET
+        bool wayland;
+    } cases[] = {
+        {{"/s"}, nullptr, "wayland-1", nullptr, true},     {{"-S", "x"}, "", nullptr, "5", true},
+        {{"--window"}, nullptr, "wayland-1", nullptr, true}, {{"/s"}, nullptr, "", nullptr, false},
+        {{"/s"}, "x11", "wayland-1", "5", false},          {{"/s"}, "wayland", nullptr, nullptr, true},
+        {{"/c"}, "wayland", "wayland-1", nullptr, false},  {{"--root"}, nullptr, "wayland-1", nullptr, false},
+        {{"/p", "42"}, nullptr, "wayland-1", nullptr, false}, {{"-window-id", "42"}, "wayland", "w", nullptr, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.wayland, choosesWayland(ask(c.arguments).line, c.backend, c.display, c.socket)) << shown(c.arguments);
+}
+
 // Guards against silent refusals and a refusal read as a mode (a mistyped
 // "--seetings" blanking the screen): each is one line on standard error
 // naming what was refused, with the status --help gives: 2 for a bad
