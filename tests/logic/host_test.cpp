@@ -33,6 +33,9 @@ protected:
         resetFake();
         fake().existingWindows = {1234, 0x777};
         fake().foregroundWindow = fakeWindow(0x777);
+        // Planted beside the saver, where a bare name finds them first; they
+        // export nothing, so a module loaded from there fails its caller.
+        fake().plantedModules = {L"PASSWORD.CPL", L"MPR.DLL"};
     }
 
     // A saver window as runSaverWindow makes it, without its loop: at
@@ -64,8 +67,9 @@ protected:
 enum Mode { Settings, Saver, Preview, Password, None };
 
 // Guards the whole switch grammar: separators, case, the colon only after
-// C, blanks only after P/L/A, numbers that are no window, and A only on
-// the legacy platform (the one whose version query reports platform 1).
+// C, blanks only after P/L/A, numbers that are no window (leading decimal
+// digits only, wrapping at 32 bits), and A only on the legacy platform
+// (the one whose version query reports platform 1).
 TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
 {
     // The window is the dialog's owner, the preview's parent or the
@@ -75,7 +79,9 @@ TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
         {L"-S", 2, Saver, 0, 0},            {L" /s", 2, Saver, 0, 0},           {L"//s", 2, Saver, 0, 0},
         {L"s", 2, Saver, 0, 0},             {L"/S other words", 2, Saver, 0, 0}, {L"/c:0", 2, Settings, 0x777, 1},
         {L"/c", 2, Settings, 0x777, 1},     {L"/c 1234", 2, Settings, 0x777, 1}, {L"/c1234", 2, Settings, 0x777, 1},
-        {L"/c:999", 2, Settings, 0x777, 1},
+        {L"/c:999", 2, Settings, 0x777, 1}, {L"/c: 1234", 2, Settings, 0x777, 1}, {L"/p 001234", 2, Preview, 1234, 0},
+        {L"/p 4294968530", 2, Preview, 1234, 0},  // wraps to 1234
+        {L"/p +1234", 2, None, 0, -1},      {L"/c:4294967295", 2, Settings, 0x777, 1},
         {L"/c:1234", 2, Settings, 1234, 1}, {L"-C:1234 more", 2, Settings, 1234, 1},
         {L"/p 1234", 2, Preview, 1234, 0},  {L"/l 1234", 2, Preview, 1234, 0},  {L"/P1234", 2, Preview, 1234, 0},
         {L"-L   1234 trailing", 2, Preview, 1234, 0}, {L"/p 1234x", 2, Preview, 1234, 0}, {L"/p", 2, None, 0, -1},
@@ -114,17 +120,9 @@ TEST_F(HostTest, EveryTailRunsItsModeWithItsExitCode)
     }
 }
 
-// Guards the two small readers: a window number is leading decimal digits
-// only, wrapping at 32 bits; the program name is skipped, quoted or not,
-// with the blanks after it.
-TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
+// Guards the program name's skipping, quoted or not, with the blanks after it.
+TEST_F(HostTest, TheProgramNameIsSkipped)
 {
-    const struct { const wchar_t* text; uint32_t value; } numbers[] = {
-        {L"", 0}, {L"x12", 0}, {L" 12", 0}, {L"-12", 0}, {L"+12", 0}, {L"1234 56", 1234}, {L"007", 7},
-        {L"4294967295", 4294967295u}, {L"4294967296", 0}, {L"99999999999", 1215752191u},
-    };
-    for (const auto& c : numbers)
-        EXPECT_EQ(parseDecimalHandle(c.text), c.value) << std::string(c.text, c.text + wcslen(c.text));
     const struct { const wchar_t* line; const wchar_t* tail; } lines[] = {
         {L"\"C:\\Program Files\\Gyrelle.scr\" /s", L"/s"}, {L"Gyrelle.scr /p 1234", L"/p 1234"}, {L"Gyrelle.scr", L""},
         {L"\"unterminated /s", L""}, {L"\"a b\"/c:5", L"/c:5"}, {L"\"\" \t /s", L"/s"}, {L"   /s", L"/s"},
@@ -426,6 +424,9 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
          {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}, {{0, 0}}},
         {"the primary resized, the other moved beside it", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
          {{0, 0, 1280, 1024}, {1280, 0, 3200, 1080}}, {{0, 0}, {1, 1}}},
+        {"the primary made the middle of three, the leftmost resized",
+         {{0, 0, 1920, 1080}, {-1920, 0, 0, 1080}, {-3840, 0, -1920, 1080}},
+         {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {-1920, 0, -640, 1024}}, {{0, 1}, {1, 0}, {2, 2}}},
         {"a mirror of another size, listed first, and one partly over it", {{0, 0, 1920, 1080}},
          {{0, 0, 1024, 768}, {1024, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{2, 0}, {1, -1}}},
     };
@@ -468,14 +469,18 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
 // with the module and its export present, asks for a password (and raises
 // the saver-running flag); the key is closed whenever it was opened and a
 // module without the export released. Without a verifier the saver ends
-// at once, unasked.
+// at once, unasked. The module comes from the system folder only: by the
+// search flag, or by its full path where the flag is unknown (flags 0),
+// never the one planted beside the saver; a missing one is not looked for
+// elsewhere.
 TEST_F(HostTest, VerifierLoadsOnlyWhenAPasswordIsAskedFor)
 {
-    const struct { std::vector<BYTE> value; bool key, cpl, exported, loaded; } cases[] = {
+    const struct { std::vector<BYTE> value; bool key, cpl, exported, loaded, flags = true; } cases[] = {
         {{1, 0, 0, 0}, true, true, true, true}, {{0, 0, 0, 1}, true, true, true, true},
         {{0, 0, 0, 0}, true, true, true, false}, {{}, true, true, true, false},
         {{1, 0, 0, 0, 0}, true, true, true, false}, {{1, 0, 0, 0}, false, true, true, false},
         {{1, 0, 0, 0}, true, false, true, false}, {{1, 0, 0, 0}, true, true, false, false},
+        {{1, 0, 0, 0}, true, true, true, true, false}, {{1, 0, 0, 0}, true, false, true, false, false},
     };
     for (const auto& c : cases) {
         reset();
@@ -485,8 +490,15 @@ TEST_F(HostTest, VerifierLoadsOnlyWhenAPasswordIsAskedFor)
         fake().desktopKeyPresent = c.key;
         fake().passwordCplPresent = c.cpl;
         fake().verifierExported = c.exported;
+        fake().searchFlagsSupported = c.flags;
         fake().verifierAnswers = {TRUE};
         loadPasswordVerifier();
+        for (const FakeCall& call : fake().callsOf("LoadLibraryExW"))
+            EXPECT_EQ(call.wParam, static_cast<WPARAM>(LOAD_LIBRARY_SEARCH_SYSTEM32));
+        const auto byPath = fake().callsOf("LoadLibraryW");
+        ASSERT_EQ(byPath.size(), c.flags || !c.key ? 0u : 1u);
+        for (const FakeCall& call : byPath)
+            EXPECT_EQ(call.text, fake().systemFolder + L"\\PASSWORD.CPL");
         EXPECT_EQ(fake().count("SystemParametersInfoW"), c.loaded ? 1u : 0u);
         EXPECT_EQ(fake().count("RegCloseKey"), c.key ? 1u : 0u);
         EXPECT_EQ(fake().count("FreeLibrary"), c.key && c.value.size() == 4 && c.cpl && !c.exported ? 1u : 0u);
@@ -557,37 +569,6 @@ TEST_F(HostTest, PasswordCheckBeforeClosing)
     unloadPasswordVerifier();
     EXPECT_EQ(saverWindowProc(window_, autoPlayMessage, 0, 0), 0);
     EXPECT_EQ(closesPosted(), closes + 2);
-}
-
-// Guards where "PASSWORD.CPL" and "MPR.DLL" come from: the system folder
-// only (by the search flag, or by full path where the flag is unknown).
-// Modules of those names planted beside the saver, where Windows would
-// search first for a bare name, are never loaded; missing ones are not
-// looked for elsewhere.
-TEST(SystemModules, PlantedModulesAreNeverLoaded)
-{
-    for (int system = 0; system < 3; ++system) {  // flag known, flag unknown, modules missing
-        SCOPED_TRACE(system);
-        resetFake();
-        fake().platformId = 1;
-        fake().searchFlagsSupported = system != 1;
-        fake().plantedModules = {L"PASSWORD.CPL", L"MPR.DLL"};
-        fake().passwordCplPresent = fake().mprPresent = system != 2;
-        fake().usePasswordValue = {1, 0, 0, 0};
-        fake().existingWindows = {1234};
-        EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/a 1234"), 0);
-        EXPECT_EQ(fake().count("PwdChangePasswordW"), system != 2 ? 1u : 0u);
-        loadPasswordVerifier();
-        EXPECT_EQ(hostState().verifier != nullptr, system != 2);
-        unloadPasswordVerifier();
-        EXPECT_EQ(fake().count("LoadLibraryExW"), 2u);
-        EXPECT_EQ(fake().count("LoadLibraryW"), system == 1 ? 2u : 0u);
-        const std::wstring folder = fake().systemFolder + L"\\";
-        for (const FakeCall& call : fake().callsOf("LoadLibraryExW"))
-            EXPECT_EQ(call.wParam, static_cast<WPARAM>(LOAD_LIBRARY_SEARCH_SYSTEM32));
-        for (const FakeCall& call : fake().callsOf("LoadLibraryW"))
-            EXPECT_EQ(call.text.compare(0, folder.size(), folder), 0);
-    }
 }
 
 }  // namespace
