@@ -208,8 +208,11 @@ TEST_F(HostTest, NoOpenGLEndsWithMinusOneAndNoWindowWithZero)
     EXPECT_EQ(fake().count("GetMessageW"), 0u);
 }
 
-// The whole run on both platforms: a click goes through the loop and ends
-// the saver with 0, the scene released once. On the legacy platform the
+// The whole run on both platforms: a tick and a click go through the loop
+// and end the saver with 0, the scene released once. The tick gives up the
+// time slice, then draws a frame; the input method's context is taken off
+// the window at its creation and given back at its end; the window is
+// registered for its session's display from its creation to its end. On the legacy platform the
 // saver-running flag is raised while it runs, the click asks for the
 // password, the verifier is released after the window and the flag goes
 // down; elsewhere no registry, module, flag or AutoPlay step runs. A fault
@@ -223,12 +226,24 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
         fake().usePasswordValue = {1, 0, 0, 0};
         fake().passwordCplPresent = true;
         fake().verifierAnswers = {TRUE};
+        fake().imm32Loaded = true;
         fake().onIdle = [] {
             if (fake().count("DestroyWindow") == 0)
-                PostMessageW(fake().created.at(0).handle, WM_RBUTTONDOWN, 0, 0);
+                PostMessageW(fake().created.at(0).handle, fake().count("SwapBuffers") ? WM_RBUTTONDOWN : WM_TIMER, 0, 0);
         };
         EXPECT_EQ(dispatchCommandLine(fakeOwnModule(), L"/s"), 0);
         EXPECT_EQ(fake().count("DestroyWindow"), 1u);
+        EXPECT_EQ(fake().callsOf("Sleep").at(0).wParam, 0u);
+        EXPECT_LT(fake().indexOf("Sleep"), fake().indexOf("SwapBuffers"));
+        const auto registered = fake().callsOf("RegisterPowerSettingNotification");
+        ASSERT_EQ(registered.size(), 1u);
+        EXPECT_EQ(std::make_tuple(registered[0].window, registered[0].wParam, registered[0].text),
+                  std::make_tuple(fake().created[0].handle, WPARAM(DEVICE_NOTIFY_WINDOW_HANDLE), std::wstring(L"session")));
+        const auto released = fake().callsOf("UnregisterPowerSettingNotification");
+        EXPECT_EQ(released.size() == 1 ? released[0].wParam : 0, 0x7100u);
+        const auto imm = fake().callsOf("ImmAssociateContext");
+        ASSERT_EQ(imm.size(), 2u);
+        EXPECT_EQ(std::make_tuple(imm[0].wParam, imm[1].wParam), std::make_tuple(WPARAM(0), WPARAM(0x6100)));
         EXPECT_EQ(fake().count("wglDeleteContext"), 1u);
         EXPECT_FALSE(fake().loopStarved);
         const bool legacy = platform == 1;
@@ -370,37 +385,6 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             }
         }
     }
-}
-
-// Guards the window's life: the input method's context is taken off it at
-// creation and given back at the end, which posts the quit message with
-// 0; the full-screen window is registered for its session's display from
-// its creation to its end; each tick gives up the time slice, then draws
-// a frame, none once the end is approved.
-TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
-{
-    fake().imm32Loaded = true;
-    createSaver();
-    const auto registered = fake().callsOf("RegisterPowerSettingNotification");
-    ASSERT_EQ(registered.size(), 1u);
-    EXPECT_EQ(std::make_tuple(registered[0].window, registered[0].wParam, registered[0].text),
-              std::make_tuple(window_, WPARAM(DEVICE_NOTIFY_WINDOW_HANDLE), std::wstring(L"session")));
-    saverWindowProc(window_, WM_TIMER, 0, 0);
-    ASSERT_EQ(fake().count("SwapBuffers"), 1u);
-    EXPECT_EQ(fake().callsOf("Sleep").at(0).wParam, 0u);
-    EXPECT_LT(fake().indexOf("Sleep"), fake().indexOf("SwapBuffers"));
-
-    hostState().closeApproved = true;
-    saverWindowProc(window_, WM_TIMER, 0, 0);
-    EXPECT_EQ(fake().count("SwapBuffers"), 1u);
-
-    saverWindowProc(window_, WM_DESTROY, 0, 0);
-    const auto released = fake().callsOf("UnregisterPowerSettingNotification");
-    EXPECT_EQ(released.size() == 1 ? released[0].wParam : 0, 0x7100u);
-    const auto imm = fake().callsOf("ImmAssociateContext");
-    ASSERT_EQ(imm.size(), 2u);
-    EXPECT_EQ(std::make_tuple(imm[0].wParam, imm[1].wParam), std::make_tuple(WPARAM(0), WPARAM(0x6100)));
-    EXPECT_EQ(std::make_tuple(fake().quitPosted, fake().quitCode), std::make_tuple(true, 0));
 }
 
 // Guards the scenes across monitor changes, which the host meets by moving
