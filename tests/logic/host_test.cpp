@@ -423,8 +423,10 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
         fakeHost().cursor = POINT{100, 100};
         createSaver(false, RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
-        const std::vector<Scene*> before = scenesOfWindow();
-        ASSERT_EQ(before.size(), c.before.size());
+        // Each scene marked: a new one may take a gone one's memory.
+        ASSERT_EQ(scenesOfWindow().size(), c.before.size());
+        for (size_t n = 0; n < c.before.size(); ++n)
+            scenesOfWindow()[n]->meteorField.countdown = 777000 + static_cast<int>(n);
         fake().monitors = c.after;
         fakeHost().cursor = POINT{-500, 700};
         saverWindowProc(window_, WM_DISPLAYCHANGE, 32, 0);
@@ -438,8 +440,8 @@ TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
                       std::make_tuple(m.left - origin.x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - (m.bottom - origin.y),
                                       m.right - m.left, m.bottom - m.top))
                 << "scene " << n;
-            const auto kept = std::find(before.begin(), before.end(), after[n]);
-            EXPECT_EQ(kept == before.end() ? -1 : int(kept - before.begin()), c.scenes[n].second) << "scene " << n;
+            const int kept = after[n]->meteorField.countdown - 777000;
+            EXPECT_EQ(kept >= 0 && kept < int(c.before.size()) ? kept : -1, c.scenes[n].second) << "scene " << n;
         }
         saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
         EXPECT_EQ(closesPosted(), 0u);
