@@ -27,7 +27,8 @@ const char usageText[] =
     "'/', '-' or spaces, and only the first letter counts):\n"
     "  (none)        open the settings dialog\n"
     "  /s            run full screen until a key, a click, mouse travel, a suspend,\n"
-    "                the mains plugged or unplugged, or the monitor's power saving\n"
+    "                the mains plugged or unplugged, or the monitor's power saving;\n"
+    "                in a Wayland session on every output of the compositor\n"
     "  /p WINDOW     run inside the X window WINDOW (decimal) as a preview; /l is the same\n"
     "  /c, /c:WINDOW open the settings dialog (owned by WINDOW)\n"
     "  /a WINDOW     change the password: not available here, exits with 255\n"
@@ -62,15 +63,20 @@ const char usageText[] =
     "\n"
     "  -h, -?, --help  this help;  -v, --version  the version\n"
     "\n"
+    "Environment:\n"
+    "  GYRELLE_BACKEND=x11 or wayland  where /s and --window run: by default on\n"
+    "                Wayland when WAYLAND_DISPLAY or WAYLAND_SOCKET is set, else on X\n"
+    "\n"
     "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/gyrelle/registry.reg and\n"
     "changed with the settings dialog (gyrelle -c).\n"
     "\n"
     "Exit status:\n"
     "  0    done: the saver ended, a recording written, or this help\n"
     "  1    the settings dialog closed, a recording not written, or the\n"
-    "       connection to the X server lost\n"
+    "       connection to the X server or the Wayland compositor lost\n"
     "  2    a bad option or value (one line on standard error says which)\n"
-    "  255  a refused switch, a missing or bad window, no display or no OpenGL\n"
+    "  255  a refused switch, a missing or bad window, no display, no compositor\n"
+    "       or no OpenGL\n"
     "  128+N  ended by signal N: SIGTERM (143), SIGINT (130) or SIGHUP (129),\n"
     "       after closing its window\n"
     "See gyrelle(6).\n";
@@ -308,6 +314,7 @@ CommandLine readSwitches(int argc, const char* const* argv, std::FILE* err)
     size_t p = tail.find_first_not_of(" -/");
     const char letter = p == std::string::npos ? 0 : tail[p];
     const std::string shown = argc > 1 ? argv[1] : "";
+    line.fullScreen = letter == 's' || letter == 'S';
     switch (letter) {
     case 0:
     case 'c':
@@ -560,6 +567,23 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
     line.run = CommandLine::Run::host;
     line.switches = "/p " + std::to_string(line.window);
     return line;
+}
+
+bool choosesWayland(const CommandLine& line, const char* backend, const char* waylandDisplay,
+                    const char* waylandSocket)
+{
+    if (!(line.run == CommandLine::Run::host && line.fullScreen) && line.run != CommandLine::Run::window)
+        return false;
+    const std::string asked = backend != nullptr ? backend : "";
+    if (asked == "x11" || asked == "wayland")
+        return asked == "wayland";
+    const auto set = [](const char* value) { return value != nullptr && *value != 0; };
+    return set(waylandDisplay) || set(waylandSocket);
+}
+
+int refuseMissingCompositor(std::FILE* err)
+{
+    return refuse(err, refusedSwitch, "cannot connect to the Wayland compositor");
 }
 
 int refuseMissingDisplay(const char* displayName, std::FILE* err)

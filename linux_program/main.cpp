@@ -47,6 +47,19 @@ int main(int argc, char** argv)
     platformShowFrameRate(line.showFrameRate);
     if (line.run == CommandLine::Run::recorder)
         return runRecorder(line.record);
+    if (choosesWayland(line, std::getenv("GYRELLE_BACKEND"), std::getenv("WAYLAND_DISPLAY"),
+                       std::getenv("WAYLAND_SOCKET"))) {
+        if (!platformUseWayland())
+            return refuseMissingCompositor(stderr);
+        if (line.run == CommandLine::Run::window) {
+            std::string preview = "/p " + std::to_string(platformCreateFrameWindow(L"Gyrelle"));
+            char* translated[] = {argv[0], &preview[0], nullptr};
+            platformSetCommandLine(2, translated);
+        } else {
+            platformSetCommandLine(argc, argv);
+        }
+        saverEntry();
+    }
 
     // The saver's windows need the X server; without one the user is told
     // which display failed, rather than meeting the OpenGL message, which

@@ -73,6 +73,11 @@ void platformSendMessagesToStandardError();
 // own, whose events the message loop serves (window/frame_window.cpp).
 // Returns its X id, or 0 without a display.
 DWORD platformCreateFrameWindow(LPCWSTR title);
+// Set by the Linux program before the host runs, for the full-screen saver
+// in a Wayland session: its window is then a surface on every output of
+// the compositor (wayland/). False, and X stays chosen, when no compositor
+// answers.
+bool platformUseWayland();
 // Ends the process at once: no static destructor or exit handler runs.
 // The status the parent sees is the code's low byte (-1 reads as 255); a
 // saver ended by SIGTERM, SIGINT or SIGHUP is ended by that signal instead.

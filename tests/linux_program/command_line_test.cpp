@@ -19,18 +19,26 @@ std::string readAll(std::FILE* file)
     return text;
 }
 
-// What the arguments (after the program's name) come to, in one line: the
-// run with its switches, the window to check on the display, its flags and
-// the recording asked for; or the status it answered with. Then whatever
-// was written, standard error's after "error: ".
-std::string outcome(std::vector<const char*> arguments, const char* windowVariable = nullptr)
+// The arguments (after the program's name) read; `written` gets standard
+// output's text, then standard error's after "error: ".
+CommandLine lineOf(std::vector<const char*> arguments, const char* windowVariable, std::string& written)
 {
     arguments.insert(arguments.begin(), "gyrelle");
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const CommandLine line = readCommandLine(static_cast<int>(arguments.size()), arguments.data(), windowVariable, out, err);
     const std::string errors = readAll(err);
-    std::string text = readAll(out) + (errors.empty() ? "" : "error: " + errors);
+    written = readAll(out) + (errors.empty() ? "" : "error: " + errors);
+    return line;
+}
+
+// What the arguments come to, in one line: the run with its switches, the
+// window to check on the display, its flags and the recording asked for;
+// or the status it answered with. Then whatever was written.
+std::string outcome(const std::vector<const char*>& arguments, const char* windowVariable = nullptr)
+{
+    std::string text;
+    const CommandLine line = lineOf(arguments, windowVariable, text);
     if (line.run == CommandLine::Run::answered)
         return std::to_string(line.status) + " " + text;
     const RecordOptions& r = line.record;
@@ -40,6 +48,14 @@ std::string outcome(std::vector<const char*> arguments, const char* windowVariab
     const char* runs[] = {"", "recorder", "host", "window"};
     return runs[static_cast<int>(line.run)] + (" '" + line.switches + "' ") + std::to_string(line.window) +
            (line.showFrameRate ? " fps" : "") + (line.startedByHost ? " by host" : "") + text;
+}
+
+std::string shown(const std::vector<const char*>& arguments, const char* windowVariable = nullptr)
+{
+    std::string text = windowVariable ? std::string("XSCREENSAVER_WINDOW=") + windowVariable + " " : "";
+    for (const char* argument : arguments)
+        text += std::string(argument) + " ";
+    return text;
 }
 
 }  // namespace
@@ -119,15 +135,36 @@ TEST(CommandLine, EachLineRunsItsModeOrIsRefusedInOneLine)
         {{"--record", "a.png", "--frames", "1", "--monitors=8x8+0+0", "--size=8x8"}, nullptr, "2 does not go with"},
     };
     for (const auto& c : cases) {
-        std::string trace = c.windowVariable ? std::string("XSCREENSAVER_WINDOW=") + c.windowVariable + " " : "";
-        for (const char* argument : c.arguments)
-            trace += std::string(argument) + " ";
         const std::string got = outcome(c.arguments, c.windowVariable), expected = c.expected;
         const std::string status = expected.substr(0, expected.find(' ') + 1);
         const bool refused = got.rfind(status + "error: gyrelle: ", 0) == 0 && got.find('\n') == got.size() - 1 &&
                              got.find(expected.substr(status.size())) != std::string::npos;
-        EXPECT_TRUE(got == expected || refused) << trace << "gave: " << got;
+        EXPECT_TRUE(got == expected || refused) << shown(c.arguments, c.windowVariable) << "gave: " << got;
     }
+}
+
+// Guards which saver goes to the compositor: /s and --window in a Wayland
+// session, never a host's request (--root, a window by number), and
+// GYRELLE_BACKEND forcing either way.
+TEST(CommandLine, WaylandForTheSaversOfAWaylandSession)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        const char* backend;
+        const char* display;  // WAYLAND_DISPLAY
+        const char* socket;   // WAYLAND_SOCKET
+        bool wayland;
+    } cases[] = {
+        {{"/s"}, nullptr, "wayland-1", nullptr, true},     {{"-S", "x"}, "", nullptr, "5", true},
+        {{"--window"}, nullptr, "wayland-1", nullptr, true}, {{"/s"}, nullptr, "", nullptr, false},
+        {{"/s"}, "x11", "wayland-1", "5", false},          {{"/s"}, "wayland", nullptr, nullptr, true},
+        {{"/c"}, "wayland", "wayland-1", nullptr, false},  {{"--root"}, nullptr, "wayland-1", nullptr, false},
+        {{"/p", "42"}, nullptr, "wayland-1", nullptr, false}, {{"-window-id", "42"}, "wayland", "w", nullptr, false},
+    };
+    std::string written;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.wayland, choosesWayland(lineOf(c.arguments, nullptr, written), c.backend, c.display, c.socket))
+            << shown(c.arguments);
 }
 
 // Guards the help: every spelling, status 0, on standard output, covering

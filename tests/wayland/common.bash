@@ -91,6 +91,7 @@ start_relayed() {  # [--locker] [--output NAME] -- COMMAND...
 }
 close_connection() { kill -TERM "$RELAY_PID"; }       # the locker's unlock
 forget_last_output() { kill -USR1 "$RELAY_PID"; }     # wl_output gone, as if unplugged
+outputs_off() { kill -USR2 "$RELAY_PID"; }             # the compositor turns the outputs off
 
 # swayidle runs COMMAND after SECONDS without input (it fires on headless
 # sway, which has no input devices; a key from `press` starts the count anew).

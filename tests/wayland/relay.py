@@ -9,6 +9,8 @@
 #            COMMAND's status (128 + signal if a signal ended it)
 #   SIGUSR1  announces the last wl_output COMMAND was told of as removed
 #            (headless sway 1.7 can neither disable nor unplug an output)
+#   SIGUSR2  tells COMMAND that every output it watches the power of is off
+#            (zwlr_output_power_v1.mode off; sway 1.7 headless cannot do it)
 # With --locker the globals the locker does not offer (wl_seat, xdg_wm_base)
 # are hidden; with --output NAME, SWAYLOCK_PLUGIN_OUTPUT_NAME is NAME.
 # Usage: relay.py [--locker] [--output NAME] -- COMMAND...
@@ -36,11 +38,13 @@ os.set_blocking(wake_w, False)
 signal.set_wakeup_fd(wake_w)
 signal.signal(signal.SIGTERM, lambda *_: None)
 signal.signal(signal.SIGUSR1, lambda *_: None)
+signal.signal(signal.SIGUSR2, lambda *_: None)
 
 pending = {ours: b"", compositor: b""}
 fds = {ours: [], compositor: []}
 other = {ours: compositor, compositor: ours}
 registries, outputs = set(), []  # outputs: (registry, name) in the order announced
+power_managers, powers = set(), []  # the client's zwlr_output_power_manager_v1 and _v1 ids
 
 
 def forward(source):
@@ -50,6 +54,12 @@ def forward(source):
         message, data = data[:word >> 16], data[word >> 16:]
         if source is ours and target == 1 and word & 0xffff == 1:  # wl_display.get_registry
             registries.add(struct.unpack_from("=I", message, 8)[0])
+        if source is ours and target in registries and word & 0xffff == 0:  # wl_registry.bind(name, interface, version, id)
+            length = struct.unpack_from("=I", message, 12)[0]
+            if message[16:16 + length - 1] == b"zwlr_output_power_manager_v1":
+                power_managers.add(struct.unpack_from("=I", message, 16 + (length + 3) // 4 * 4 + 4)[0])
+        if source is ours and target in power_managers and word & 0xffff == 0:  # get_output_power(id, output)
+            powers.append(struct.unpack_from("=I", message, 8)[0])
         if source is compositor and target in registries and word & 0xffff == 0:  # wl_registry.global
             name, length = struct.unpack_from("=II", message, 8)
             interface = message[16:16 + length - 1]
@@ -74,9 +84,14 @@ while running:
             for number in os.read(wake_r, 64):
                 if number == signal.SIGTERM:
                     running = False
-                elif outputs:  # wl_registry.global_remove(name)
-                    registry, name = outputs.pop()
-                    ours.sendall(struct.pack("=III", registry, 12 << 16 | 1, name))
+                elif number == signal.SIGUSR2:  # zwlr_output_power_v1.mode(off)
+                    for power in powers:
+                        ours.sendall(struct.pack("=III", power, 12 << 16 | 0, 0))
+                elif outputs:  # wl_registry.global_remove(name) to every registry told of it (EGL has its own)
+                    gone = outputs[-1][1]
+                    for registry, name in [o for o in outputs if o[1] == gone]:
+                        outputs.remove((registry, name))
+                        ours.sendall(struct.pack("=III", registry, 12 << 16 | 1, name))
             continue
         try:
             data, ancillary, _, _ = ready.recvmsg(65536, socket.CMSG_SPACE(28 * 4))

@@ -10,6 +10,7 @@
 // the time the picture is taken. It is mapped when the message loop first
 // pumps it, after the preview's window exists.
 #include "platform/linux/registry/text_codec.h"
+#include "platform/linux/wayland/wl_backend.h"
 #include "platform/linux/window/x11_window.h"
 #include "platform/linux/window_object.h"
 
@@ -57,6 +58,8 @@ FrameSource frame;
 
 DWORD platformCreateFrameWindow(LPCWSTR title)
 {
+    if (waylandChosen())
+        return waylandCreateFrameWindow(title);
     if (frame.display == nullptr)
         frame.display = XOpenDisplay(nullptr);
     Display* display = frame.display;
