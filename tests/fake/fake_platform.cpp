@@ -27,14 +27,14 @@ enum : uintptr_t { immModuleValue = 0x430000, plantedModuleValue = 0x440000, des
 enum : uintptr_t { firstWindowValue = 0x10000, savedInputContextValue = 0x6100, autoPlayMessage = 0xC123 };
 DWORD fakeLastError = 0;
 
-bool ownWindowAlive(HWND window) { return fake().procs.count(window) != 0 && fake().destroyed.count(window) == 0; }
-
 FakeCreatedWindow* ownWindow(HWND window)
 {
     auto& all = fake().created;
     const auto it = std::find_if(all.begin(), all.end(), [&](const FakeCreatedWindow& w) { return w.handle == window; });
     return it != all.end() ? &*it : nullptr;
 }
+
+bool ownWindowAlive(HWND window) { return ownWindow(window) != nullptr && fake().destroyed.count(window) == 0; }
 
 // The system components' exports.
 BOOL WINAPI fakeVerifyScreenSavePwd(HWND)
@@ -137,9 +137,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
     if (f.createWindowFails || found == f.classes.end())
         return nullptr;
     HWND window = handle<HWND>(firstWindowValue + f.created.size());
-    f.created.push_back(FakeCreatedWindow{exStyle, title, style, RECT{x, y, width, height}, parent, window});
+    f.created.push_back(FakeCreatedWindow{exStyle, title, style, RECT{x, y, width, height}, parent, window, found->second});
     fakeDialogs().windowRects[fakeHandleValue(window)] = RECT{x, y, x + width, y + height};
-    f.procs[window] = found->second;
     found->second(window, WM_CREATE, 0, 0);
     if ((style & WS_VISIBLE) != 0)
         found->second(window, WM_SHOWWINDOW, TRUE, 0);
@@ -151,7 +150,7 @@ BOOL DestroyWindow(HWND window)
     fake().record("DestroyWindow", window);
     if (!ownWindowAlive(window))
         return FALSE;
-    fake().procs[window](window, WM_DESTROY, 0, 0);
+    ownWindow(window)->proc(window, WM_DESTROY, 0, 0);
     return fake().destroyed.insert(window).second;
 }
 
@@ -176,18 +175,16 @@ BOOL GetClientRect(HWND window, LPRECT rect)
 // As Windows: WM_MOVE only when the place changed, WM_SIZE only when the size did.
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
 {
-    fake().record("MoveWindow", window, 0, 0, 0,
-                  std::to_wstring(x) + L"," + std::to_wstring(y) + L"," + std::to_wstring(width) + L"," +
-                      std::to_wstring(height));
+    fake().record("MoveWindow", window);
     FakeCreatedWindow* own = ownWindow(window);
     if (own == nullptr || !ownWindowAlive(window))
         return FALSE;
     const RECT was = std::exchange(own->place, RECT{x, y, width, height});
     fakeDialogs().windowRects[fakeHandleValue(window)] = RECT{x, y, x + width, y + height};
     if (was.left != x || was.top != y)
-        fake().procs[window](window, WM_MOVE, 0, MAKELPARAM(x, y));
+        own->proc(window, WM_MOVE, 0, MAKELPARAM(x, y));
     if (was.right != width || was.bottom != height)
-        fake().procs[window](window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+        own->proc(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     return TRUE;
 }
 
@@ -210,9 +207,8 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // The saver's own windows, or else a fake dialog.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const auto own = fake().procs.find(window);
-    return own != fake().procs.end() ? own->second(window, message, wParam, lParam)
-                                     : fakeSendToDialog(window, message, wParam, lParam);
+    const FakeCreatedWindow* own = ownWindow(window);
+    return own != nullptr ? own->proc(window, message, wParam, lParam) : fakeSendToDialog(window, message, wParam, lParam);
 }
 
 LRESULT SendMessageA(HWND w, UINT message, WPARAM wParam, LPARAM lParam) { return SendMessageW(w, message, wParam, lParam); }
@@ -258,7 +254,7 @@ BOOL TranslateMessage(const MSG*) { return FALSE; }
 
 LRESULT DispatchMessageW(const MSG* msg)
 {
-    return ownWindowAlive(msg->hwnd) ? fake().procs[msg->hwnd](msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
+    return ownWindowAlive(msg->hwnd) ? ownWindow(msg->hwnd)->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
 }
 
 void PostQuitMessage(int exitCode) { fake().quitPosted = true; fake().quitCode = exitCode; }
@@ -304,17 +300,15 @@ HWND GetParent(HWND window)
     return own != nullptr ? own->parent : nullptr;
 }
 
-// The virtual screen is the monitors' bounding box, where the test lists them.
+// The virtual screen is the monitors' bounding box.
 int GetSystemMetrics(int index)
 {
-    RECT s = fake().virtualScreen, box = fake().monitors.empty() ? RECT{} : fake().monitors[0];
+    RECT box = fake().monitors.empty() ? RECT{} : fake().monitors[0];
     for (const RECT& m : fake().monitors)
         box = RECT{std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
                    std::max(box.bottom, m.bottom)};
-    if (!fake().monitors.empty())
-        s = RECT{box.left, box.top, box.right - box.left, box.bottom - box.top};
-    return index == SM_XVIRTUALSCREEN ? s.left : index == SM_YVIRTUALSCREEN ? s.top
-         : index == SM_CXVIRTUALSCREEN ? s.right : index == SM_CYVIRTUALSCREEN ? s.bottom : 0;
+    return index == SM_XVIRTUALSCREEN ? box.left : index == SM_YVIRTUALSCREEN ? box.top
+         : index == SM_CXVIRTUALSCREEN ? box.right - box.left : index == SM_CYVIRTUALSCREEN ? box.bottom - box.top : 0;
 }
 
 int GetClipBox(HDC dc, LPRECT rect)
@@ -396,10 +390,9 @@ LSTATUS RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM,
 
 LSTATUS RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) { return ERROR_FILE_NOT_FOUND; }
 
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD, LPBYTE data, LPDWORD dataSize)
 {
     FakePlatform& f = fake();
-    f.record("RegQueryValueExW", nullptr, 0, reinterpret_cast<WPARAM>(type), 0, name);
     if (key != handle<HKEY>(desktopKeyValue) || std::wstring(name) != L"ScreenSaveUsePassword" ||
         f.usePasswordValue.empty())
         return ERROR_FILE_NOT_FOUND;

@@ -20,8 +20,11 @@
 
 struct FakeCall { std::string name; HWND window; UINT message; WPARAM wParam; LPARAM lParam; std::wstring text; };
 
-// What CreateWindowExW was asked for; place is x, y, width, height.
-struct FakeCreatedWindow { DWORD exStyle; std::wstring title; DWORD style; RECT place; HWND parent; HWND handle; };
+// What CreateWindowExW was asked for, with the window's procedure; place
+// is x, y, width, height (kept up to date by MoveWindow).
+struct FakeCreatedWindow {
+    DWORD exStyle; std::wstring title; DWORD style; RECT place; HWND parent; HWND handle; WNDPROC proc;
+};
 
 struct FakePlatform {
     // ---- What the system reports --------------------------------------------
@@ -30,9 +33,10 @@ struct FakePlatform {
     HWND foregroundWindow = nullptr;
     HWND runningSaver = nullptr;  // what FindWindowW finds
     RECT parentClient{0, 0, 320, 240};
-    RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height; without monitors
     RECT screenClipBox{0, 0, 800, 600};
-    std::vector<RECT> monitors;  // in virtual-screen coordinates
+    // In virtual-screen coordinates, the primary first; their bounding box
+    // is the virtual screen.
+    std::vector<RECT> monitors{RECT{0, 0, 1280, 1024}};
     DWORD tickCount = 1000;  // the only clock the host reads
     BYTE acLineStatus = 1;
     bool powerStatusFails = false, glAvailable = true, createWindowFails = false, imm32Loaded = false;
@@ -62,7 +66,6 @@ struct FakePlatform {
     std::vector<FakeCall> calls;
     std::vector<FakeCreatedWindow> created;
     std::map<std::wstring, WNDPROC> classes;
-    std::map<HWND, WNDPROC> procs;
     std::set<HWND> destroyed;
     std::deque<MSG> posted;
     bool quitPosted = false, loopStarved = false;

@@ -25,12 +25,14 @@ std::string describe(const std::vector<MonitorArea>& monitors)
 // left to right, also left of and above the origin.
 TEST(MonitorOrder, OnePrimaryFirstMirrorsOnceEmptiesDropped)
 {
-    const RECT a{0, 0, 1024, 768}, b{1024, 0, 2048, 768}, c{-1280, -200, 0, 824}, empty{5, 5, 5, 900};
+    const RECT a{0, 0, 1024, 768}, b{1024, 0, 2048, 768}, c{-1280, -200, 0, 824}, d{-1280, 768, 0, 1792};
+    const RECT empty{5, 5, 5, 900};
     const struct { std::vector<MonitorArea> found; const char* expected; } cases[] = {
         {{{b, false}, {a, false}}, "1024,0* 0,0 "},
         {{{b, false}, {a, true}, {c, false}}, "0,0* -1280,-200 1024,0 "},
         {{{a, false}, {b, false}, {a, true}, {empty, true}}, "0,0* 1024,0 "},
         {{{c, true}, {a, true}, {c, false}}, "-1280,-200* 0,0 "},
+        {{{d, false}, {b, false}, {a, true}}, "0,0* 1024,0 -1280,768 "},
         {{{empty, false}}, ""},
     };
     for (const auto& c : cases)

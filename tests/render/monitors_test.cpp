@@ -43,6 +43,27 @@ bool whiteInCorner(const Picture& p, int x, int y)
     return false;
 }
 
+// In a child, with these settings: a scene window over these monitors,
+// its scenes then set up by `arrange`, after `frames` frames.
+Picture pictureInChild(const std::vector<std::pair<Setting, int>>& settings, const std::vector<RECT>& monitors,
+                       int width, int height, int frames, const std::function<void()>& arrange,
+                       const Picture* desktop = nullptr)
+{
+    const std::string bytes = inChild([&] {
+        for (const auto& setting : settings)
+            settingsStore.set(setting.first, setting.second);
+        useSceneLayout(monitors);
+        SceneWindow window(width, height, 7, desktop);
+        arrange();
+        window.frames(frames);
+        const Picture frame = window.picture();
+        return std::string(frame.rgba.begin(), frame.rgba.end());
+    });
+    const Picture picture{width, height, std::vector<uint8_t>(bytes.begin(), bytes.end())};
+    EXPECT_TRUE(picture.holdsPixels()) << bytes.substr(0, 200);
+    return picture;
+}
+
 }  // namespace
 
 // Guards against one scene stretched over the monitors (its centre dot on
@@ -92,40 +113,26 @@ TEST(Monitors, EachMonitorHasItsOwnVortexAtItsCentre)
 // first frame the shards still cover each monitor whole.
 TEST(Monitors, EachMonitorShattersItsOwnPartOfTheDesktop)
 {
-    const std::string folder = makeTemporaryFolder("monitor-shards");
     const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
-    Picture desktop;
-    desktop.width = 512;
-    desktop.height = 192;
+    Picture desktop{512, 192, {}};
     for (int i = 0; i < desktop.width * desktop.height; ++i) {
         const uint8_t* c = colours[i % desktop.width / 128];
         desktop.rgba.insert(desktop.rgba.end(), {c[0], c[1], c[2], 255});
     }
-    std::string error;
-    ASSERT_TRUE(writePng(folder + "/desktop.png", desktop, error)) << error;
-    const RecorderRun run = runGyrelle({"--record", folder + "/first.png", "--frames", "1", "--seed", "3",
-                                        "--monitors", "256x192+0+0,256x192+256+0", "--desktop",
-                                        folder + "/desktop.png"},
-                                       folder);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    const Picture picture = loadPicture(folder + "/first.png");
-    ASSERT_EQ(picture.width, 512);
+    const Picture picture =
+        pictureInChild({}, {RECT{0, 0, 256, 192}, RECT{256, 0, 512, 192}}, 512, 192, 1, [] {}, &desktop);
     // Pixels of each pure colour in each monitor.
     int seen[2][4] = {};
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) {
-            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
-            for (int c = 0; c < 4; ++c) {
-                bool near = true;
-                for (int k = 0; k < 3; ++k)
-                    near = near && std::abs(p[k] - colours[c][k]) < 96;
-                seen[x / 256][c] += near;
-            }
+    for (size_t i = 0; i < picture.rgba.size(); i += 4)
+        for (int c = 0; c < 4; ++c) {
+            bool near = true;
+            for (int k = 0; k < 3; ++k)
+                near = near && std::abs(picture.rgba[i + k] - colours[c][k]) < 96;
+            seen[i / 4 % 512 / 256][c] += near;
         }
     for (int monitor = 0; monitor < 2; ++monitor)
         for (int c = 0; c < 4; ++c) {
-            const bool own = c / 2 == monitor;
-            if (own)
+            if (c / 2 == monitor)
                 EXPECT_GT(seen[monitor][c], 256 * 192 / 8) << "monitor " << monitor << " lacks colour " << c;
             else
                 EXPECT_EQ(seen[monitor][c], 0) << "monitor " << monitor << " shows colour " << c;
@@ -140,22 +147,16 @@ TEST(Monitors, OneMonitorsFlareLeavesTheOtherAlone)
 {
     Picture frames[2];
     for (int shown = 0; shown < 2; ++shown) {
-        const std::string bytes = inChild([shown] {
-            settingsStore.set(Setting::intensivityOfLightnings, 1000);  // a flash every frame
-            settingsStore.set(Setting::meteoritesState, 1);
-            useSceneLayout({RECT{0, 0, 160, 120}, RECT{160, 0, 320, 120}});
-            SceneWindow window(320, 120, 7);
+        // A flash every frame.
+        const std::vector<std::pair<Setting, int>> busy{{Setting::intensivityOfLightnings, 1000},
+                                                        {Setting::meteoritesState, 1}};
+        frames[shown] = pictureInChild(busy, {RECT{0, 0, 160, 120}, RECT{160, 0, 320, 120}}, 320, 120, 4, [shown] {
             MeteorField& m = scenesOfWindow()[0]->meteorField;
             std::tie(m.countdown, m.intensity) = std::make_tuple(-1, 1.0);
             m.velocity.set(0.0, 0.0, -0.01);
             m.position.set(0.8, 0.0, shown ? 0.0 : 10.0);
             scenesOfWindow()[1]->meteorField.countdown = 1000;
-            window.frames(4);
-            const Picture frame = window.picture();
-            return std::string(frame.rgba.begin(), frame.rgba.end());
         });
-        frames[shown] = Picture{320, 120, std::vector<uint8_t>(bytes.begin(), bytes.end())};
-        ASSERT_TRUE(frames[shown].holdsPixels()) << bytes.substr(0, 200);
     }
     const auto half = [&frames](int shown, int x) { return cutOut(frames[shown], x, 0, 160, 120); };
     EXPECT_NE(pictureDifference(half(1, 0), half(0, 0)), "") << "no flare on the left";
@@ -167,19 +168,13 @@ TEST(Monitors, OneMonitorsFlareLeavesTheOtherAlone)
 // monitor drawn before it, white with the desktop's shards on frame 1.
 TEST(Monitors, AWidePointStaysInItsMonitor)
 {
-    const std::string report = inChild([] {
-        settingsStore.set(Setting::intensivityOfLightnings, 0);
-        useSceneLayout({RECT{1, 0, 161, 120}, RECT{0, 0, 1, 120}});
-        const Picture white{4, 4, std::vector<uint8_t>(64, 255)};
-        SceneWindow window(161, 120, 7, &white);
-        window.frames(1);
-        const Picture frame = window.picture();
-        std::string dark;
-        for (int y = 0; y < frame.height; ++y)
-            dark += frame.rgba[(static_cast<size_t>(y) * frame.width + 1) * 4] < 128 ? " " + std::to_string(y) : "";
-        return dark.empty() ? dark : "dark beside the one-pixel monitor, rows" + dark;
-    });
-    EXPECT_EQ(report, "");
+    const Picture white{4, 4, std::vector<uint8_t>(64, 255)};
+    const Picture frame = pictureInChild({{Setting::intensivityOfLightnings, 0}}, {RECT{1, 0, 161, 120}, RECT{0, 0, 1, 120}},
+                                         161, 120, 1, [] {}, &white);
+    std::string dark;
+    for (int y = 0; y < frame.height; ++y)
+        dark += pixelAt(frame, 1, y)[0] < 128 ? " " + std::to_string(y) : "";
+    EXPECT_EQ(dark, "") << "dark beside the one-pixel monitor, rows (from the top)";
 }
 
 // Guards against what a monitor's scene leaves behind when the monitor goes
