@@ -120,7 +120,7 @@ visible_title() { xdotool search --onlyvisible --name "^$1\$" 2>>"$LOG" | head -
 click_close_box() {
     python3 - "$1" <<'EOF'
 import ctypes, struct, sys
-x, window = ctypes.CDLL("libX11.so.6"), int(sys.argv[1])
+x, window = ctypes.CDLL("libX11.so.6"), int(sys.argv[1], 0)
 x.XOpenDisplay.restype, x.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
 x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
 x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_char_p]
