@@ -41,7 +41,7 @@ run_preview_case "/p" /p "$OTHER_ID"
 # end and the window manager's close button (WM_DELETE_WINDOW) ends with 0.
 # Xvfb has no font but the built-in "fixed".
 evilwm -fn fixed >>"$LOG" 2>&1 &
-STARTED_PIDS+=("$!")
+WM_PID=$! && STARTED_PIDS+=("$!")
 show_red_desktop
 start_looking
 start_saver --window
@@ -61,7 +61,7 @@ if id=$(wait_for_window "Preview"); then
 else
     fail "--window: no preview window"
 fi
-xsetroot -solid black
+kill "$WM_PID"
 start_other_window
 XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
 
