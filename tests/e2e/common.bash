@@ -38,9 +38,12 @@ report() {
     echo "---- the windows on ${DISPLAY:-no display}"
     timeout 20 xwininfo -root -tree 2>&1 | grep -v 'has no name' | head -n 40
     echo "---- processes still running"
-    ps -eo pid,ppid,etime,args | awk -v top=$$ -v wine="$(grep -lzx "WINEPREFIX=${WINEPREFIX:-none}" /proc/[0-9]*/environ 2>>"$LOG")" '
+    ps -eo pid,ppid,etime,args | awk -v top=$$ '
         function tree(p,  i, n, k) { n = split(kids[p], k); for (i = 1; i <= n; i++) { print line[k[i]]; tree(k[i]) } }
-        NR == 1 || index(wine, "/" $1 "/") { print } { kids[$2] = kids[$2] " " $1; line[$1] = $0 } END { tree(top) }'
+        NR == 1 { print } { kids[$2] = kids[$2] " " $1; line[$1] = $0 } END { tree(top) }'
+    [ -z "${WINE_TEST:-}" ] || for pid in $(pgrep -P 1 -f 'wineserver|C:.windows'); do
+        tr '\0' '\n' <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && ps -o pid=,ppid=,etime=,args= -p "$pid"
+    done 2>>"$LOG"
 }
 
 # A script with more to undo defines on_exit. A script ended by `finish`

@@ -11,6 +11,7 @@ SCR=$GYRELLE
 # at once. Each script starts a server of its own, on its own display, and
 # ends it (cleanup): the Wine tests take turns with the prefix.
 WINE_TEST=1
+export WINEPREFIX=${WINEPREFIX:-${GYRELLE_WINEPREFIX:-$HOME/.wine-gyrelle}}  # wine-run.sh's
 timeout 60 wineserver -k 2>>"$LOG"
 timeout "$CEILING" wineserver -w 2>>"$LOG"
 
