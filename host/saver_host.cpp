@@ -543,12 +543,16 @@ LRESULT saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DISPLAYCHANGE:
         // A monitor came, went or changed: the full-screen window covers the
-        // new virtual screen, and the scene, told by the WM_SIZE of the move
-        // and then by this message, follows the monitors. Not a reason to
-        // end: the user did nothing. A preview keeps its parent's size.
+        // new virtual screen, and the scene, told by the WM_MOVE or WM_SIZE
+        // of the move and then by this message, follows the monitors. Not a
+        // reason to end: the user did nothing, but a monitor taken away
+        // moves the pointer, and a moved origin changes its coordinates, so
+        // travel counts from where it stands now. A preview keeps its
+        // parent's size.
         if (!host.isPreview) {
             const RECT screen = virtualScreen();
             MoveWindow(window, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top, TRUE);
+            GetCursorPos(&host.referenceCursor);
         }
         break;
     case WM_TIMER:

@@ -27,7 +27,8 @@ const char usageText[] =
     "'/', '-' or spaces, and only the first letter counts):\n"
     "  (none)        open the settings dialog\n"
     "  /s            run full screen until a key, a click, mouse travel, a suspend,\n"
-    "                the mains plugged or unplugged, or the monitor's power saving\n"
+    "                the mains plugged or unplugged, or the monitor's power saving;\n"
+    "                in a Wayland session on every output of the compositor\n"
     "  /p WINDOW     run inside the X window WINDOW (decimal) as a preview; /l is the same\n"
     "  /c, /c:WINDOW open the settings dialog (owned by WINDOW)\n"
     "  /a WINDOW     change the password: not available here, exits with 255\n"
@@ -35,10 +36,12 @@ const char usageText[] =
     "XScreenSaver's options (one dash or two, in any order):\n"
     "  --root        full screen, or the window in $XSCREENSAVER_WINDOW when set\n"
     "  --window-id W draw into window W (decimal or 0x hexadecimal)\n"
-    "  --window      draw in a window of its own, which input does not end;\n"
-    "                closing it ends the program (the default when none of\n"
-    "                these three is given and $XSCREENSAVER_WINDOW is unset)\n"
-    "  --fps         show the frame rate in the lower-left corner; --no-fps: do not\n"
+    "  --window      draw in a window of its own, on the primary monitor, which\n"
+    "                input does not end; closing it ends the program (the default\n"
+    "                when none of these three is given and $XSCREENSAVER_WINDOW\n"
+    "                is unset)\n"
+    "  --fps         show the frame rate in the primary monitor's lower-left\n"
+    "                corner; --no-fps: do not\n"
     "  --install, --visual V  accepted and ignored: the saver always uses a\n"
     "                double-buffered true-colour GLX visual and its own colormap\n"
     "  A window XScreenSaver gives is drawn as a preview, with the desktop it saved;\n"
@@ -51,7 +54,8 @@ const char usageText[] =
     "  --size WxH      picture size, default 1024x768: one monitor\n"
     "  --monitors WxH+X+Y[,WxH+X+Y...]\n"
     "                  monitors laid out as on a screen, each with its own vortex;\n"
-    "                  X and Y may be negative; the picture is their bounding box\n"
+    "                  X and Y may be negative; the picture is their bounding box;\n"
+    "                  the first is the primary, a mirror inside another shows one\n"
     "  --seed S        random seed instead of the time: the same files again,\n"
     "                  unless --fps shows this machine's rate in them\n"
     "  --desktop P.png the desktop picture the shards are made of\n"
@@ -59,15 +63,20 @@ const char usageText[] =
     "\n"
     "  -h, -?, --help  this help;  -v, --version  the version\n"
     "\n"
+    "Environment:\n"
+    "  GYRELLE_BACKEND=x11 or wayland  where /s and --window run: by default on\n"
+    "                Wayland when WAYLAND_DISPLAY or WAYLAND_SOCKET is set, else on X\n"
+    "\n"
     "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/gyrelle/registry.reg and\n"
     "changed with the settings dialog (gyrelle -c).\n"
     "\n"
     "Exit status:\n"
     "  0    done: the saver ended, a recording written, or this help\n"
     "  1    the settings dialog closed, a recording not written, or the\n"
-    "       connection to the X server lost\n"
+    "       connection to the X server or the Wayland compositor lost\n"
     "  2    a bad option or value (one line on standard error says which)\n"
-    "  255  a refused switch, a missing or bad window, no display or no OpenGL\n"
+    "  255  a refused switch, a missing or bad window, no display, no compositor\n"
+    "       or no OpenGL\n"
     "  128+N  ended by signal N: SIGTERM (143), SIGINT (130) or SIGHUP (129),\n"
     "       after closing its window\n"
     "See gyrelle(6).\n";
@@ -305,12 +314,15 @@ CommandLine readSwitches(int argc, const char* const* argv, std::FILE* err)
     size_t p = tail.find_first_not_of(" -/");
     const char letter = p == std::string::npos ? 0 : tail[p];
     const std::string shown = argc > 1 ? argv[1] : "";
+    line.fullScreen = letter == 's' || letter == 'S';
     switch (letter) {
     case 0:
-    case 's':
-    case 'S':
     case 'c':
     case 'C':
+        line.settingsDialog = true;
+        return line;
+    case 's':
+    case 'S':
         return line;
     case 'p':
     case 'P':
@@ -555,6 +567,23 @@ CommandLine readCommandLine(int argc, const char* const* argv, const char* windo
     line.run = CommandLine::Run::host;
     line.switches = "/p " + std::to_string(line.window);
     return line;
+}
+
+bool choosesWayland(const CommandLine& line, const char* backend, const char* waylandDisplay,
+                    const char* waylandSocket)
+{
+    if (!(line.run == CommandLine::Run::host && line.fullScreen) && line.run != CommandLine::Run::window)
+        return false;
+    const std::string asked = backend != nullptr ? backend : "";
+    if (asked == "x11" || asked == "wayland")
+        return asked == "wayland";
+    const auto set = [](const char* value) { return value != nullptr && *value != 0; };
+    return set(waylandDisplay) || set(waylandSocket);
+}
+
+int refuseMissingCompositor(std::FILE* err)
+{
+    return refuse(err, refusedSwitch, "cannot connect to the Wayland compositor");
 }
 
 int refuseMissingDisplay(const char* displayName, std::FILE* err)

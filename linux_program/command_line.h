@@ -35,7 +35,12 @@ struct CommandLine {
     // open (0: none); named as the user wrote it.
     uint32_t window = 0;
     std::string windowName;
+    // The full-screen saver asked for by its switch (/s), which a Wayland
+    // session runs natively; --root is XScreenSaver's and stays on X.
+    bool fullScreen = false;
     bool showFrameRate = false;
+    // The switches open the settings dialog (/c, or none at all).
+    bool settingsDialog = false;
     // Started as screen-saver hosts start a display mode (--root, or a
     // window in XSCREENSAVER_WINDOW): nobody sits at a terminal to read a
     // message box, and it must not stay on the host's screen.
@@ -48,6 +53,16 @@ struct CommandLine {
 // unset.
 CommandLine readCommandLine(int argc, const char* const* argv, const char* windowVariable, std::FILE* out,
                             std::FILE* err);
+
+// Whether the saver's windows go to the Wayland compositor rather than the X
+// server: the full-screen saver and --window in a Wayland session (WAYLAND_DISPLAY or
+// WAYLAND_SOCKET set), unless GYRELLE_BACKEND says "x11"; "wayland" asks
+// for it wherever a compositor answers. Null stands for an unset variable.
+bool choosesWayland(const CommandLine& line, const char* backend, const char* waylandDisplay,
+                    const char* waylandSocket);
+
+// The one line for a compositor that cannot be reached; returns 255.
+int refuseMissingCompositor(std::FILE* err);
 
 // The one line for a display that cannot be opened, named as the user
 // gave it (DISPLAY); returns the status, 255.

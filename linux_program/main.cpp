@@ -47,19 +47,35 @@ int main(int argc, char** argv)
     platformShowFrameRate(line.showFrameRate);
     if (line.run == CommandLine::Run::recorder)
         return runRecorder(line.record);
+    if (choosesWayland(line, std::getenv("GYRELLE_BACKEND"), std::getenv("WAYLAND_DISPLAY"),
+                       std::getenv("WAYLAND_SOCKET"))) {
+        if (!platformUseWayland())
+            return refuseMissingCompositor(stderr);
+        if (line.run == CommandLine::Run::window) {
+            std::string preview = "/p " + std::to_string(platformCreateFrameWindow(L"Gyrelle"));
+            char* translated[] = {argv[0], &preview[0], nullptr};
+            platformSetCommandLine(2, translated);
+        } else {
+            platformSetCommandLine(argc, argv);
+        }
+        saverEntry();
+    }
 
-    // The saver's windows and the settings dialog need the X server; without
-    // one the user is told which display failed, rather than meeting the
-    // OpenGL message, which points the wrong way.
+    // The saver's windows need the X server; without one the user is told
+    // which display failed, rather than meeting the OpenGL message, which
+    // points the wrong way. The settings dialog is GTK's alone, and GTK
+    // speaks Wayland where a Wayland session has no X server.
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr || std::getenv("WAYLAND_SOCKET") != nullptr;
+    if (display == nullptr && !(line.settingsDialog && wayland))
         return refuseMissingDisplay(XDisplayName(nullptr), stderr);
     const bool windowMissing = line.window != 0 && !windowExists(display, line.window);
     if (line.run == CommandLine::Run::window && !windowMissing) {
         line.window = platformCreateFrameWindow(L"Gyrelle");
         line.switches = line.window != 0 ? "/p " + std::to_string(line.window) : "/p";
     }
-    XCloseDisplay(display);
+    if (display != nullptr)
+        XCloseDisplay(display);
     if (windowMissing)
         return refuseMissingWindow(line, stderr);
 

@@ -18,11 +18,16 @@ namespace {
 constexpr int frameDelayCentiseconds = 3;
 
 // The file being written, for a termination signal to remove; the handler
-// uses only what a handler may (unlink, raise).
+// uses only what a handler may (unlink, raise, _exit).
 const char* volatile partialPath = nullptr;
+// Set once the finished file has its name: the run has succeeded, and a
+// signal then only ends it sooner, with the status it earned.
+volatile sig_atomic_t fileNamed = 0;
 
 void removePartialAndEnd(int signal)
 {
+    if (fileNamed)
+        _exit(recordWritten);
     if (const char* path = partialPath)
         unlink(path);
     // The handler was reset to the default as it ran: the signal, pending
@@ -33,8 +38,9 @@ void removePartialAndEnd(int signal)
 // While it lives, a termination signal (Ctrl-C included) removes the
 // partial file before it ends the process, as a failed run does. A signal
 // ignored when the program started stays ignored.
-struct PartialFileGuard {
-    explicit PartialFileGuard(const std::string& path)
+class PartialFileGuard {
+public:
+    explicit PartialFileGuard(const std::string& partial) : path(partial)
     {
         partialPath = path.c_str();
         struct sigaction action {};
@@ -49,10 +55,30 @@ struct PartialFileGuard {
             if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
                 sigaction(signal, &action, nullptr);
         }
+        blocked = action.sa_mask;
     }
     ~PartialFileGuard() { partialPath = nullptr; }
+
+    // Gives the finished file the target's name. The signals wait meanwhile,
+    // so that none falls between the rename and the mark that the run has
+    // succeeded: one that came is handled after, as the run turned out.
+    bool giveName(const std::string& target)
+    {
+        sigset_t before;
+        sigprocmask(SIG_BLOCK, &blocked, &before);
+        const bool named = std::rename(path.c_str(), target.c_str()) == 0;
+        const int error = errno;
+        fileNamed = named;
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        errno = error;
+        return named;
+    }
     PartialFileGuard(const PartialFileGuard&) = delete;
     PartialFileGuard& operator=(const PartialFileGuard&) = delete;
+
+private:
+    const std::string path;
+    sigset_t blocked;
 };
 
 int fail(const std::string& message, int status)
@@ -75,7 +101,7 @@ int runRecorder(const RecordOptions& options)
     // user asked for the target, so the messages name it, not the file
     // beside it.
     const std::string partial = options.output + ".part";
-    const PartialFileGuard guard(partial);
+    PartialFileGuard guard(partial);
     const auto failWrite = [&](std::string message) {
         std::remove(partial.c_str());
         if (const size_t at = message.find(partial); at != std::string::npos)
@@ -121,7 +147,7 @@ int runRecorder(const RecordOptions& options)
             return failWrite(error);
     }
     const bool written = options.gif ? gif.close(error) : writePng(partial, frame, error);
-    if (!written || std::rename(partial.c_str(), options.output.c_str()) != 0)
+    if (!written || !guard.giveName(options.output))
         return failWrite(written ? "cannot write " + options.output + ": " + std::strerror(errno) : error);
     SendMessageW(window, WM_CLOSE, 0, 0);
     return recordWritten;

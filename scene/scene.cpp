@@ -73,12 +73,27 @@ void Scene::drawFrame()
 
 void Scene::resize(const SceneViewport& viewport)
 {
+    const bool resized = viewport.width != viewport_.width || viewport.height != viewport_.height;
     viewport_ = viewport;
     centreDotSize_ = static_cast<GLfloat>(centreDotSize(viewport.width, viewport.height));
+    // The list's filters were chosen for the viewport it was built in.
+    if (resized && vortexMesh_ != nullptr) {
+        glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+        glDeleteLists(vortexMesh_->listName, 1);
+        vortexMesh_->build(mainTexture_);
+    }
 }
 
 void Scene::release()
 {
+    // A monitor's scene can go while the window and its context live on.
+    const GLuint textures[] = {mainTexture_, lightningFlashes.lightningGlowTexture(), screenShards.shardTexture()};
+    glDeleteTextures(3, textures);
+    if (meteorField.circleList != 0)
+        glDeleteLists(meteorField.circleList, 1);
+    if (vortexMesh_ != nullptr)
+        glDeleteLists(vortexMesh_->listName, 1);
+    mainTexture_ = 0;
     vortexMesh_.reset();
 }
 

@@ -11,8 +11,9 @@
 // - drawFrame once per frame (the window swaps buffers once, after all of
 //   its scenes have drawn);
 // - resize whenever its rectangle of the window changes;
-// - release when the window closes. GL objects are not deleted one by one:
-//   they end with the context, which the scenes of a window share.
+// - release when the window closes or its monitor goes: it deletes its
+//   textures and display lists from the context, which the scenes of a
+//   window share and which may live on.
 #pragma once
 
 #include "../platform/platform.h"
@@ -56,7 +57,8 @@ public:
     // Draws the scene's part of one frame, without presenting it; the
     // scissor box is its viewport, for the window to switch on.
     void drawFrame();
-    // Moves the scene to another rectangle; the next frame draws there.
+    // Moves the scene to another rectangle; the next frame draws there. A
+    // new size rebuilds the vortex's list for it.
     void resize(const SceneViewport& viewport);
     void release();
 

@@ -18,7 +18,9 @@
 ; written beside the old one (Gyrelle.scr.new) first, and only a whole new
 ; file takes the name. A write that fails (a full disk, a scanner holding
 ; the file, a permission) or a swap that fails leaves the old Gyrelle.scr,
-; or puts it back, and changes nothing else.
+; or puts it back, and changes nothing else; where even putting it back
+; fails, the new file takes the name at the next restart. A Gyrelle.scr.new
+; that no rename at the restart names is what a failed write left.
 ;
 ; A Gyrelle that runs (a saver, the Settings' preview, on any desktop)
 ; cannot be overwritten, but Windows lets a running program be renamed: the
@@ -27,7 +29,8 @@
 ; name at the next restart. Either way the installer asks for a restart
 ; (exit code 3010 when silent) and Add/Remove Programs names the version
 ; that Gyrelle.scr is or will be after it. An uninstall before that restart
-; cancels it, so the saver does not come back unlisted.
+; cancels it, so the saver does not come back unlisted; an install before
+; the restart that an uninstall left its own deletion to cancels that.
 
 !ifndef VERSION | SCR | ICON | OUTFILE
 !error "VERSION, SCR, ICON and OUTFILE must be defined on the makensis command line"
@@ -78,14 +81,40 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright Orvanti"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Drops the pending renames and deletions that name Gyrelle.scr, and
-; deletes the new files they were to bring to that name; other programs'
-; pairs stay as they were, in their order.
-!macro CANCEL_PENDING un
-Function ${un}CancelPendingGyrelle
+; One setup at a time: a second installer or uninstaller started while one
+; runs (two deployments, a double click) would interleave their renames. It
+; leaves at once, changing nothing (exit 2), with a message where one can
+; be shown. A mutex made by another account (SYSTEM deploying) may refuse
+; this one access: that is the same answer.
+!macro ONE_SETUP_AT_A_TIME
+    System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Global\${PRODUCT} Setup") p .r0 ?e'
+    Pop $1
+    ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
+    ${OrIf} $1 = 5  ; ERROR_ACCESS_DENIED
+        MessageBox MB_OK|MB_ICONSTOP "Another setup of ${PRODUCT} is running. Try again once it has finished." /SD IDOK
+        Abort
+    ${EndIf}
+!macroend
+
+; Walks the renames and deletions waiting for the restart; takes two
+; arguments from the stack: "look" or "cancel" on top, then a file. With
+; "cancel" it drops Gyrelle's pairs: the renames to Gyrelle.scr (and
+; deletes the new files they were to bring), except the file's own (this
+; install's, waiting for the restart); Gyrelle.scr's deletion; and the
+; deletions of Uninstall.exe and its folder that an uninstall run in place
+; leaves. Other programs' pairs stay as they were, in their order. With
+; "look" it changes nothing. Either way it leaves on the stack 1 when a
+; pair names Gyrelle.scr.new (an earlier upgrade's file waits there), else 0.
+!macro PENDING_GYRELLE un
+Function ${un}PendingGyrelle
     System::Store S
-    ; HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE | KEY_SET_VALUE
-    System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${PENDING_KEY}", i 0, i 3, *p .r0) i .r1'
+    Pop $R5  ; look, cancel
+    Pop $R6  ; the rename that stays
+    StrCpy $R7 0
+    ; HKEY_LOCAL_MACHINE; KEY_QUERY_VALUE, and KEY_SET_VALUE to cancel
+    StrCpy $R8 1
+    ${IfThen} $R5 == "cancel" ${|} StrCpy $R8 3 ${|}
+    System::Call 'advapi32::RegOpenKeyExW(p 0x80000002, w "${PENDING_KEY}", i 0, i R8, *p .r0) i .r1'
     ${If} $1 = 0
         System::Call 'advapi32::RegQueryValueExW(p r0, w "${PENDING_VALUE}", p 0, *i .r2, p 0, *i 0 r3) i .r1'
         ${If} $1 = 0
@@ -115,13 +144,24 @@ Function ${un}CancelPendingGyrelle
                 IntOp $R4 $R4 + 1
                 IntOp $R4 $R4 * 2
                 IntPtrOp $6 $R3 + $R4
+                ${IfThen} $R0 == "\??\${STAGED}" ${|} StrCpy $R7 1 ${|}
+                StrCpy $R9 0  ; Gyrelle's, to drop
                 ${If} $R1 == "!\??\${INSTALLED}"
                 ${OrIf} $R1 == "\??\${INSTALLED}"
+                    ${IfThen} $R0 != "\??\$R6" ${|} StrCpy $R9 1 ${|}
+                ${ElseIf} $R0 == "\??\${INSTALLED}"
+                ${OrIf} $R0 == "\??\$INSTDIR\Uninstall.exe"
+                ${OrIf} $R0 == "\??\$INSTDIR"
+                    StrCpy $R9 2
+                ${EndIf}
+                ${If} $R5 == "cancel"
+                ${AndIf} $R9 <> 0
                     IntOp $9 $9 + 1
                     StrCpy $R0 $R0 "" 4
-                    ${IfThen} $R0 != "${INSTALLED}" ${|} Delete $R0 ${|}
-                ${ElseIf} $R0 == "\??\${INSTALLED}"
-                    IntOp $9 $9 + 1
+                    ${If} $R9 = 1
+                    ${AndIf} $R0 != "${INSTALLED}"
+                        Delete $R0
+                    ${EndIf}
                 ${Else}
                     IntPtrOp $R4 $6 - $R2
                     System::Call 'kernel32::RtlMoveMemory(p r7, p R2, p R4)'
@@ -143,56 +183,82 @@ Function ${un}CancelPendingGyrelle
         ${EndIf}
         System::Call 'advapi32::RegCloseKey(p r0)'
     ${EndIf}
+    Push $R7
     System::Store L
 FunctionEnd
 !macroend
-!insertmacro CANCEL_PENDING ""
-!insertmacro CANCEL_PENDING "un."
+!insertmacro PENDING_GYRELLE ""
+!insertmacro PENDING_GYRELLE "un."
+
+; The new file while it is written, for .onInstFailed to remove: a write
+; that fails part way (a full disk) stops the installer at once.
+Var Staged
+
+Function .onInit
+    !insertmacro ONE_SETUP_AT_A_TIME
+FunctionEnd
 
 Section "Gyrelle screen saver" SectionSaver
     SetOutPath "$SYSDIR"
     ; An earlier upgrade's file that still waits for the restart keeps its
-    ; name; this one then takes a fresh one. Something else in the way (a
-    ; folder, say) fails the write.
+    ; name; this one then takes a fresh one. A Gyrelle.scr.new that nothing
+    ; waits for is what a failed write left: it is replaced. Something else
+    ; in the way (a folder, say) fails the write.
     StrCpy $0 "${STAGED}"
-    ${If} ${FileExists} "${STAGED}"
-    ${AndIfNot} ${FileExists} "${STAGED}\*.*"
-        GetTempFileName $0 "$SYSDIR"
-    ${EndIf}
+    Push ""
+    Push look
+    Call PendingGyrelle
+    Pop $1
+    ${IfThen} $1 = 1 ${|} GetTempFileName $0 "$SYSDIR" ${|}
+    StrCpy $Staged $0
     ; "try": a file that cannot be opened is an error here, not a question.
     SetOverwrite try
     ClearErrors
     File "/oname=$0" "${SCR}"
     SetOverwrite on
-    ${If} ${Errors}
-        Delete $0
-        Abort "Gyrelle.scr could not be written to $SYSDIR; the installed saver is unchanged."
-    ${EndIf}
+    ${IfThen} ${Errors} ${|} Abort "Gyrelle.scr could not be written to $SYSDIR; the installed saver is unchanged." ${|}
+
+    ; The new file takes the name now; or at the restart when even moving
+    ; the old one aside is refused (another program holds it open), or when
+    ; the new one cannot take the name and the old one cannot be put back.
     StrCpy $1 ""
-    ClearErrors
+    StrCpy $2 now
     ${If} ${FileExists} "${INSTALLED}"
         ; Moved aside under a fresh name; a running one can be renamed.
         GetTempFileName $1 "$SYSDIR"
         Delete $1
         ClearErrors
         Rename "${INSTALLED}" $1
+        ${If} ${Errors}
+            StrCpy $1 ""
+            StrCpy $2 restart
+        ${EndIf}
     ${EndIf}
-    ${If} ${Errors}
-        ; Even the rename is refused: the new file takes the name at the restart.
-        Rename /REBOOTOK $0 "${INSTALLED}"
-    ${Else}
+    ${If} $2 == now
+        ClearErrors
         Rename $0 "${INSTALLED}"
         ${If} ${Errors}
+            ClearErrors
             ${IfThen} $1 != "" ${|} Rename $1 "${INSTALLED}" ${|}
-            Delete $0
-            Abort "Gyrelle.scr could not be replaced in $SYSDIR; the installed saver is unchanged."
+            ${If} $1 == ""
+            ${OrIfNot} ${Errors}
+                Abort "Gyrelle.scr could not be replaced in $SYSDIR; the installed saver is unchanged."
+            ${EndIf}
+            DetailPrint "Neither the new Gyrelle.scr nor the old one could take its name: the new one takes it at the next restart."
+            StrCpy $2 restart
         ${EndIf}
-        ; What an earlier upgrade or uninstall left for the restart would
-        ; replace or delete the new file then.
-        Call CancelPendingGyrelle
-        ; The old file, if it runs, goes at the restart.
-        ${IfThen} $1 != "" ${|} Delete /REBOOTOK $1 ${|}
     ${EndIf}
+    ; Asks for the restart where it waits for one.
+    ${IfThen} $2 == restart ${|} Rename /REBOOTOK $0 "${INSTALLED}" ${|}
+    StrCpy $Staged ""
+    ; What an earlier upgrade or uninstall left for the restart would
+    ; replace or delete the new file then, or the uninstaller written below.
+    Push $0
+    Push cancel
+    Call PendingGyrelle
+    Pop $2
+    ; The old file, if it runs, goes at the restart.
+    ${IfThen} $1 != "" ${|} Delete /REBOOTOK $1 ${|}
 
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -211,6 +277,10 @@ Section "Gyrelle screen saver" SectionSaver
     ${GetSize} "$SYSDIR" "/M=Gyrelle.scr /S=0K /G=0" $0 $1 $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+Function .onInstFailed
+    ${IfThen} $Staged != "" ${|} Delete $Staged ${|}
+FunctionEnd
 
 Function .onInstSuccess
     ${If} ${RebootFlag}
@@ -240,7 +310,10 @@ Section "Uninstall"
 
     ; An upgrade's file waiting for the restart would bring the saver back
     ; then, unlisted.
-    Call un.CancelPendingGyrelle
+    Push ""
+    Push cancel
+    Call un.PendingGyrelle
+    Pop $0
     Delete "${STAGED}"
     ; A running Gyrelle is deleted at the next restart.
     Delete /REBOOTOK "${INSTALLED}"
@@ -258,6 +331,10 @@ Section "Uninstall"
     DeleteRegKey /ifempty HKLM "Software\Orvanti"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
+
+Function un.onInit
+    !insertmacro ONE_SETUP_AT_A_TIME
+FunctionEnd
 
 Function un.onUninstSuccess
     ${If} ${RebootFlag}

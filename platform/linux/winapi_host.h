@@ -73,6 +73,11 @@ void platformSendMessagesToStandardError();
 // own, whose events the message loop serves (window/frame_window.cpp).
 // Returns its X id, or 0 without a display.
 DWORD platformCreateFrameWindow(LPCWSTR title);
+// Set by the Linux program before the host runs, for the full-screen saver
+// in a Wayland session: its window is then a surface on every output of
+// the compositor (wayland/). False, and X stays chosen, when no compositor
+// answers.
+bool platformUseWayland();
 // Ends the process at once: no static destructor or exit handler runs.
 // The status the parent sees is the code's low byte (-1 reads as 255); a
 // saver ended by SIGTERM, SIGINT or SIGHUP is ended by that signal instead.
@@ -188,8 +193,9 @@ BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 HWND GetParent(HWND window);
 // Moves and sizes one of the layer's own windows (x and y in its parent's
-// coordinates, the root's for a top-level window) and, when the size
-// changed, sends it WM_SIZE before returning, as Windows does. FALSE for
+// coordinates, the root's for a top-level window) and sends it WM_MOVE when
+// the place changed, then WM_SIZE when the size did, before returning, as
+// Windows does. FALSE for
 // other clients' windows. The layer's previews follow their X parent's
 // size through it (x11_events.cpp).
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);

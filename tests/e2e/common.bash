@@ -5,6 +5,8 @@
 # work folder; a failing script prints its end with the windows and the
 # processes it leaves, and keeps the folder. Sourced, not run.
 set -u
+# Only the X server the script starts: never a Wayland session around it.
+unset WAYLAND_DISPLAY WAYLAND_SOCKET
 
 GYRELLE=$1
 BUILD=$(dirname "$GYRELLE")

@@ -19,6 +19,9 @@ split_seen() {  # WHEN
 }
 window_covers() { [ "$(window_geometry "$id")" = "$1+0+0" ]; }  # WIDTHxHEIGHT
 
+# The pointer rests on the monitor taken away below, which moves it: the
+# saver must not take that for the user's hand.
+xdotool mousemove 1536 384
 start_saver /s
 id=$(wait_for_window "Screen Saver") || { fail "no saver window"; finish; }
 split_seen "split"

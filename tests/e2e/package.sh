@@ -14,7 +14,10 @@ DESTDIR="$WORK/stage with space" install_gyrelle /usr
 DEB="$WORK/deb/gyrelle_${VERSION}_amd64.deb"
 [ -f "$DEB" ] && echo "ok: $(basename "$DEB")" || { fail "no $DEB: $(ls "$WORK/deb")"; finish; }
 check "lintian errors" "" "$(lintian "$DEB" 2>>"$LOG" | grep '^E:')"
-dpkg-deb --field "$DEB" Depends | grep -q libgtk-3-0 && echo "ok: dependencies from the binary" || fail "Depends lacks the libraries"
+depends=$(dpkg-deb --field "$DEB" Depends)
+for library in libgtk-3-0 libwayland-client0 libwayland-egl1; do
+    [[ $depends == *$library* ]] || fail "Depends lacks $library: $depends"
+done
 check "the package's files are the install's" "$(sort "$WORK/manifest")" \
     "$(dpkg-deb --fsys-tarfile "$DEB" | tar -t | grep -v '/$' | sed 's|^\./|/|' | sort)"
 PREFIX="$WORK/root/usr"

@@ -12,12 +12,5 @@ shots="$(dirname "$program")/screenshots/"
 export XDG_CONFIG_HOME="$WORK/config"
 start_xvfb
 
-saved_settings() {
-    local want="[HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Screen Saver]"
-    [ "$1" = HKCU ] || want="[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]"
-    awk -F'"' -v want="$want" '/^\[/ { inside = ($0 == want); next } inside && /^"/ { print $2 "=" $4 }' \
-        "$XDG_CONFIG_HOME/gyrelle/registry.reg"
-}
-
 check_enter_saves_for_user "$program" /c
 check_real_dialogs "$program" /c

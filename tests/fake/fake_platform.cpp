@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -137,6 +138,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD styl
         return nullptr;
     HWND window = handle<HWND>(firstWindowValue + f.created.size());
     f.created.push_back(FakeCreatedWindow{exStyle, title, style, RECT{x, y, width, height}, parent, window});
+    fakeDialogs().windowRects[fakeHandleValue(window)] = RECT{x, y, x + width, y + height};
     f.procs[window] = found->second;
     found->second(window, WM_CREATE, 0, 0);
     if ((style & WS_VISIBLE) != 0)
@@ -171,11 +173,21 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     return TRUE;
 }
 
+// As Windows: WM_MOVE only when the place changed, WM_SIZE only when the size did.
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
 {
     fake().record("MoveWindow", window, 0, 0, 0,
                   std::to_wstring(x) + L"," + std::to_wstring(y) + L"," + std::to_wstring(width) + L"," +
                       std::to_wstring(height));
+    FakeCreatedWindow* own = ownWindow(window);
+    if (own == nullptr || !ownWindowAlive(window))
+        return FALSE;
+    const RECT was = std::exchange(own->place, RECT{x, y, width, height});
+    fakeDialogs().windowRects[fakeHandleValue(window)] = RECT{x, y, x + width, y + height};
+    if (was.left != x || was.top != y)
+        fake().procs[window](window, WM_MOVE, 0, MAKELPARAM(x, y));
+    if (was.right != width || was.bottom != height)
+        fake().procs[window](window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     return TRUE;
 }
 
@@ -292,9 +304,15 @@ HWND GetParent(HWND window)
     return own != nullptr ? own->parent : nullptr;
 }
 
+// The virtual screen is the monitors' bounding box, where the test lists them.
 int GetSystemMetrics(int index)
 {
-    const RECT& s = fake().virtualScreen;
+    RECT s = fake().virtualScreen, box = fake().monitors.empty() ? RECT{} : fake().monitors[0];
+    for (const RECT& m : fake().monitors)
+        box = RECT{std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
+                   std::max(box.bottom, m.bottom)};
+    if (!fake().monitors.empty())
+        s = RECT{box.left, box.top, box.right - box.left, box.bottom - box.top};
     return index == SM_XVIRTUALSCREEN ? s.left : index == SM_YVIRTUALSCREEN ? s.top
          : index == SM_CXVIRTUALSCREEN ? s.right : index == SM_CYVIRTUALSCREEN ? s.bottom : 0;
 }

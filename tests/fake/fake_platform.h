@@ -30,7 +30,7 @@ struct FakePlatform {
     HWND foregroundWindow = nullptr;
     HWND runningSaver = nullptr;  // what FindWindowW finds
     RECT parentClient{0, 0, 320, 240};
-    RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height
+    RECT virtualScreen{0, 0, 1280, 1024};  // left, top, width, height; without monitors
     RECT screenClipBox{0, 0, 800, 600};
     std::vector<RECT> monitors;  // in virtual-screen coordinates
     DWORD tickCount = 1000;  // the only clock the host reads

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -92,13 +93,31 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
         EXPECT_EQ(c.byHost, answer.line.startedByHost) << trace;
         EXPECT_EQ("", answer.out + answer.err) << trace;
     }
-    const RecordOptions record = ask(cases[std::size(cases) - 1].arguments).line.record;
-    EXPECT_EQ("d.GIF", record.output);
-    EXPECT_TRUE(record.gif);
-    EXPECT_EQ(3, record.frames);
-    EXPECT_EQ(4u, record.seed);
-    EXPECT_EQ(8, record.width);
-    EXPECT_EQ(6, record.height);
+    const RecordOptions r = ask(cases[std::size(cases) - 1].arguments).line.record;
+    EXPECT_EQ(std::make_tuple(std::string("d.GIF"), true, 3L, 4u, 8, 6),
+              std::make_tuple(r.output, r.gif, r.frames, unsigned(r.seed), r.width, r.height));
+}
+
+// Guards which saver goes to the compositor: /s and --window in a Wayland
+// session, never a host's request (--root, a window by number), and
+// GYRELLE_BACKEND forcing either way.
+TEST(CommandLine, WaylandForTheSaversOfAWaylandSession)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        const char* backend;
+        const char* display;  // WAYLAND_DISPLAY
+        const char* socket;   // WAYLAND_SOCKET
+        bool wayland;
+    } cases[] = {
+        {{"/s"}, nullptr, "wayland-1", nullptr, true},     {{"-S", "x"}, "", nullptr, "5", true},
+        {{"--window"}, nullptr, "wayland-1", nullptr, true}, {{"/s"}, nullptr, "", nullptr, false},
+        {{"/s"}, "x11", "wayland-1", "5", false},          {{"/s"}, "wayland", nullptr, nullptr, true},
+        {{"/c"}, "wayland", "wayland-1", nullptr, false},  {{"--root"}, nullptr, "wayland-1", nullptr, false},
+        {{"/p", "42"}, nullptr, "wayland-1", nullptr, false}, {{"-window-id", "42"}, "wayland", "w", nullptr, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.wayland, choosesWayland(ask(c.arguments).line, c.backend, c.display, c.socket)) << shown(c.arguments);
 }
 
 // Guards against silent refusals and a refusal read as a mode (a mistyped
@@ -107,6 +126,9 @@ TEST(CommandLine, RunsWhatTheArgumentsMean)
 // option or value, 255 for a refused switch or window.
 TEST(CommandLine, EachRefusalIsOneLineWithItsStatus)
 {
+    std::string seventeen = "1x1+0+0";
+    for (int i = 1; i < 17; ++i)
+        seventeen += ",1x1+" + std::to_string(i) + "+0";
     const struct {
         std::vector<const char*> arguments;
         const char* windowVariable;
@@ -138,6 +160,12 @@ TEST(CommandLine, EachRefusalIsOneLineWithItsStatus)
         {{"--record", "a.png", "--frames", "1", "--size=10"}, nullptr, 2, "--size needs WxH"},
         {{"--record", "a.png", "--frames", "1", "--seed", "4294967296"}, nullptr, 2, "--seed needs"},
         {{"--record", "a.png", "--frames", "1", "--desktop="}, nullptr, 2, "--desktop needs"},
+        {{"--record", "a.png", "--frames", "1", "--monitors", seventeen.c_str()}, nullptr, 2, "--monitors needs 1 to 16"},
+        {{"--record", "a.png", "--frames", "1", "--monitors=8x8+8193+0"}, nullptr, 2, "--monitors needs"},
+        {{"--record", "a.png", "--frames", "1", "--monitors=8x8+0+0,8x8+8190+0"}, nullptr, 2, "--monitors needs"},
+        {{"--record", "a.png", "--frames", "1", "--monitors=1x1+0"}, nullptr, 2, "--monitors needs"},
+        {{"--record", "a.png", "--frames", "1", "--monitors=8x8+0+0,"}, nullptr, 2, "--monitors needs"},
+        {{"--record", "a.png", "--frames", "1", "--monitors=8x8+0+0", "--size=8x8"}, nullptr, 2, "does not go with"},
     };
     for (const auto& c : cases) {
         const Answer answer = ask(c.arguments, c.windowVariable);

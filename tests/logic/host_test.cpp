@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,14 +35,15 @@ protected:
         fake().foregroundWindow = fakeWindow(0x777);
     }
 
-    // A saver window as runSaverWindow makes it, without its loop; a
-    // preview inside window 1234.
-    HWND createSaver(bool preview = false)
+    // A saver window as runSaverWindow makes it, without its loop: at
+    // `place` (x, y, width, height), or a preview inside window 1234.
+    HWND createSaver(bool preview = false, RECT place = {0, 0, 64, 48})
     {
         hostState().isPreview = preview;
         fake().classes[L"saver"] = saverWindowProc;
-        window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE, 0, 0,
-                                  preview ? fake().parentClient.right : 64, preview ? fake().parentClient.bottom : 48,
+        window_ = CreateWindowExW(0, L"saver", L"", preview ? WS_CHILD | WS_VISIBLE : WS_POPUP | WS_VISIBLE,
+                                  place.left, place.top, preview ? fake().parentClient.right : place.right,
+                                  preview ? fake().parentClient.bottom : place.bottom,
                                   preview ? fakeWindow(1234) : nullptr, nullptr, nullptr, nullptr);
         return window_;
     }
@@ -136,8 +138,9 @@ TEST_F(HostTest, NumbersAndTheProgramNameAreRead)
 
 // Guards each mode's window: the virtual screen (or the screen's clip box
 // where a metric is 0), the preview filling its parent, styles, title,
-// class; a full-screen saver comes to the front after it is made and hides
-// the cursor, a preview does neither and never looks for a running saver.
+// class; a full-screen saver reads the mains state, comes to the front
+// after it is made and hides the cursor, a preview does none of it and
+// never looks for a running saver.
 // Single instance: a running full-screen saver (0x4444) is brought forward
 // and no second window appears; a found window that is gone stops nothing.
 TEST_F(HostTest, EachModeMakesItsWindow)
@@ -165,6 +168,7 @@ TEST_F(HostTest, EachModeMakesItsWindow)
         fake().virtualScreen = c.screen;
         fake().screenClipBox = RECT{10, 20, 810, 620};
         fake().parentClient = RECT{0, 0, 152, 112};
+        fake().acLineStatus = 0;
         EXPECT_EQ(runSaverWindow(c.parent), 0);
         const bool fullScreen = c.parent == nullptr;
         for (const FakeCall& find : fake().callsOf("FindWindowW"))
@@ -176,6 +180,7 @@ TEST_F(HostTest, EachModeMakesItsWindow)
             continue;
         }
         ASSERT_EQ(fake().created.size(), 1u);
+        EXPECT_EQ(hostState().lastAcLineStatus, fullScreen ? 0 : 255);
         const FakeCreatedWindow& w = fake().created[0];
         EXPECT_EQ(tuple(w.place), tuple(c.place));
         EXPECT_EQ(std::make_tuple(w.style, w.exStyle, w.title, w.parent),
@@ -250,7 +255,7 @@ TEST_F(HostTest, WholeRunOnBothPlatforms)
 
 // ---- Ending on input ---------------------------------------------------------------
 
-enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, CoversScreen = 32 };
+enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, CoversScreen = 32, ToParent = 64 };
 
 // Guards the end-on-input and routing table: every key and button press
 // ends, never the wheel, releases or double clicks; mouse travel ends when
@@ -261,13 +266,14 @@ enum : int { Ends = 1, Default = 2, Hides = 4, ReturnsOne = 8, Follows = 16, Cov
 // hidden when shown, painted or asked for; the title never changes; a
 // monitor change moves the window over the new virtual screen. In a
 // preview nothing ends, the cursor is never hidden, no display state is
-// asked for, and each tick follows the parent's size when either side of
-// it changed.
+// asked for, help goes to the dialog that shows it (the parent as wParam),
+// and each tick follows the parent's size when either side of it changed.
 TEST_F(HostTest, InputEndsTheSaverByItsTable)
 {
     // The preview is made 320x240; older Windows refuse the session's display.
+    // ac: the AC line status the system reports now (the saver saw 1), -1 unreadable.
     struct Row { UINT message; WPARAM wParam; LPARAM lParam; int expected; POINT cursor{0, 0};
-                 RECT parent{0, 0, 320, 240}; bool olderWindows = false; };
+                 RECT parent{0, 0, 320, 240}; bool olderWindows = false; int ac = 1; };
     const int D = Default, E = Ends | Default;
     std::vector<Row> rows = {
         {WM_KEYDOWN, 'A', 0, E}, {WM_SYSKEYDOWN, 0, 0, E}, {WM_LBUTTONDOWN, 0, 0, E}, {WM_RBUTTONDOWN, 0, 0, E},
@@ -283,14 +289,16 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
         {WM_SYSCOMMAND, SC_MONITORPOWER, 0, E}, {WM_SYSCOMMAND, SC_MONITORPOWER + 2, 0, D},
         {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, D}, {WM_SYSCOMMAND, SC_CLOSE, 0, D}, {WM_SHOWWINDOW, 0, 0, D},
         {WM_SHOWWINDOW, 1, 0, Hides | D}, {WM_PAINT, 0, 0, Hides | D}, {WM_SETCURSOR, 0, 0, Hides | ReturnsOne},
-        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0, D}, {WM_TIMER, 0, 0, D},
+        {WM_SETTEXT, 0, 0, 0}, {WM_HELP, 0, 0x55, D | ToParent}, {WM_CONTEXTMENU, 0, 0x66, D | ToParent},
+        {WM_TIMER, 0, 0, D},
         {WM_DISPLAYCHANGE, 32, MAKELPARAM(2560, 1224), CoversScreen | D},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 400, 240}}, {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 320, 300}},
         {WM_TIMER, 0, 0, D | Follows, {}, {0, 0, 100, 50}},
     };
     // Power broadcasts: the resumes end unless from a failed suspend, a
-    // status change only when the mains state changed (it did not here),
-    // everything else ends.
+    // status change only when the mains state changed (or became
+    // unreadable), which is then the state compared next; everything else
+    // ends.
     for (WPARAM event = 0; event <= 20; ++event) {
         for (LPARAM flags : {LPARAM(0), LPARAM(PBTF_APMRESUMEFROMFAILURE)}) {
             const bool resume = event == 6 || event == 7 || event == 8 || event == 18;
@@ -298,6 +306,8 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             rows.push_back({WM_POWERBROADCAST, event, flags, ends ? E : D, {0, 0}});
         }
     }
+    for (int ac : {0, -1})
+        rows.push_back({WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0, E, {}, {0, 0, 320, 240}, false, ac});
     // The display's state, as the power manager reports it to the window
     // registered for it: the session's, or the console's where Windows
     // refuses the session's. Off ends, on and dimmed do not, nor another
@@ -324,6 +334,8 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
             fake().sessionDisplayKnown = !row.olderWindows;
             createSaver(preview);
             hostState().lastAcLineStatus = 1;
+            fake().acLineStatus = static_cast<BYTE>(std::max(row.ac, 0));
+            fake().powerStatusFails = row.ac < 0;
             fakeHost().cursor = row.cursor;
             fake().parentClient = row.parent;
             const size_t hides = fake().count("SetCursor");
@@ -336,49 +348,19 @@ TEST_F(HostTest, InputEndsTheSaverByItsTable)
                 EXPECT_TRUE(preview || move.text == L"-1280,-200,2560,1224") << std::string(move.text.begin(), move.text.end());
             EXPECT_EQ(fake().count("RegisterPowerSettingNotification"), preview ? 0u : row.olderWindows ? 2u : 1u);
             EXPECT_EQ(closesPosted(), !preview && (row.expected & Ends) ? 1u : 0u);
+            EXPECT_EQ(hostState().lastAcLineStatus, preview ? 1 : row.ac < 0 ? 255 : row.ac);
             EXPECT_EQ(fake().count("SetCursor") - hides, !preview && (row.expected & Hides) ? 1u : 0u);
             if (!preview) {
                 EXPECT_EQ(result, (row.expected & ReturnsOne) ? 1 : 0);
                 EXPECT_EQ(fake().count("DefWindowProcW") > defaults, (row.expected & Default) != 0);
+            } else if (row.expected & ToParent) {
+                const auto posts = fake().callsOf("PostMessageW");
+                ASSERT_EQ(posts.size(), 1u);
+                EXPECT_EQ(std::make_tuple(result, posts[0].window, posts[0].message, posts[0].wParam, posts[0].lParam),
+                          std::make_tuple(LRESULT(1), fakeWindow(1234), row.message, WPARAM(1234), row.lParam));
             }
         }
     }
-}
-
-// Guards the AC rule: the state is read at the start, only a change of the
-// mains state ends, and the new state (255 when unreadable) is the one
-// compared next.
-TEST_F(HostTest, PowerStatusChangeEndsOnlyWhenTheAcStateChanges)
-{
-    fake().acLineStatus = 0;
-    EXPECT_EQ(runSaverWindow(nullptr), 0);
-    EXPECT_EQ(hostState().lastAcLineStatus, 0);
-    reset();
-    createSaver();
-    hostState().lastAcLineStatus = 1;
-    const struct { BYTE status; bool fails; size_t closes; BYTE stored; } steps[] = {
-        {1, false, 0, 1}, {0, false, 1, 0}, {0, false, 1, 0}, {0, true, 2, 255}, {0, true, 2, 255}};
-    for (const auto& step : steps) {
-        fake().acLineStatus = step.status;
-        fake().powerStatusFails = step.fails;
-        saverWindowProc(window_, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-        EXPECT_EQ(closesPosted(), step.closes);
-        EXPECT_EQ(hostState().lastAcLineStatus, step.stored);
-    }
-}
-
-// Guards the preview's help: handed to the dialog that shows it, with the
-// parent as wParam.
-TEST_F(HostTest, PreviewPassesHelpToItsParent)
-{
-    createSaver(true);
-    EXPECT_EQ(saverWindowProc(window_, WM_HELP, 0, 0x55), 1);
-    EXPECT_EQ(saverWindowProc(window_, WM_CONTEXTMENU, 0, 0x66), 1);
-    const auto posts = fake().callsOf("PostMessageW");
-    ASSERT_EQ(posts.size(), 2u);
-    EXPECT_EQ(std::make_tuple(posts[0].window, posts[0].message, posts[0].wParam, posts[0].lParam),
-              std::make_tuple(fakeWindow(1234), UINT(WM_HELP), WPARAM(1234), LPARAM(0x55)));
-    EXPECT_EQ(posts[1].message, static_cast<UINT>(WM_CONTEXTMENU));
 }
 
 // Guards the window's life: the input method's context is taken off it at
@@ -419,6 +401,65 @@ TEST_F(HostTest, SaverWindowLifeUntilTheEndIsApproved)
     ASSERT_EQ(imm.size(), 2u);
     EXPECT_EQ(std::make_tuple(imm[0].wParam, imm[1].wParam), std::make_tuple(WPARAM(0), WPARAM(0x6100)));
     EXPECT_EQ(std::make_tuple(fake().quitPosted, fake().quitCode), std::make_tuple(true, 0));
+}
+
+// Guards the scenes across monitor changes, which the host meets by moving
+// the window over the new virtual screen (Windows sends WM_SIZE only for a
+// new size): each scene must lie on its monitor in the window's new place
+// and coordinates (left of and above the primary they are negative); a
+// monitor still there keeps its scene wherever it is listed, only a new one
+// gets a scene; a mirror, or one inside another, gets none: the largest
+// round it shows it, in the place of the first. The change moves the
+// pointer, or its coordinates, which must not end the saver: travel counts
+// from there. Scenes: (monitor shown, scene kept before or -1) each.
+TEST_F(HostTest, MonitorChangesKeepEachMonitorsScene)
+{
+    using Rects = std::vector<RECT>;
+    const struct { const char* change; Rects before, after; std::vector<std::pair<int, int>> scenes; } cases[] = {
+        {"the primary swapped between two of one size", {{0, 0, 1920, 1080}, {-1920, -200, 0, 880}},
+         {{0, 0, 1920, 1080}, {1920, 200, 3840, 1280}}, {{0, 1}, {1, 0}}},
+        {"one added left of the first", {{0, 0, 1024, 768}}, {{1280, 0, 2304, 768}, {0, 0, 1280, 1024}},
+         {{0, 0}, {1, -1}}},
+        {"one added left of two, the origin moved", {{0, 0, 1024, 768}, {1024, 0, 2048, 768}},
+         {{0, 0, 1024, 768}, {1024, 0, 2048, 768}, {-1280, 0, 0, 1024}}, {{0, 0}, {1, 1}, {2, -1}}},
+        {"one taken away, the other resized and mirrored", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
+         {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}}, {{0, 0}}},
+        {"the primary resized, the other moved beside it", {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}},
+         {{0, 0, 1280, 1024}, {1280, 0, 3200, 1080}}, {{0, 0}, {1, 1}}},
+        {"a mirror of another size, listed first, and one partly over it", {{0, 0, 1920, 1080}},
+         {{0, 0, 1024, 768}, {1024, 0, 2944, 768}, {0, 0, 1920, 1080}}, {{2, 0}, {1, -1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        reset();
+        fake().monitors = c.before;
+        fakeHost().cursor = POINT{100, 100};
+        createSaver(false, RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+        const std::vector<Scene*> before = scenesOfWindow();
+        ASSERT_EQ(before.size(), c.before.size());
+        fake().monitors = c.after;
+        fakeHost().cursor = POINT{-500, 700};
+        saverWindowProc(window_, WM_DISPLAYCHANGE, 32, 0);
+        const std::vector<Scene*>& after = scenesOfWindow();
+        ASSERT_EQ(after.size(), c.scenes.size());
+        const POINT origin{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
+        for (size_t n = 0; n < after.size(); ++n) {
+            const RECT& m = c.after[c.scenes[n].first];
+            const SceneViewport v = after[n]->viewport();
+            EXPECT_EQ(std::make_tuple(v.x, v.y, v.width, v.height),
+                      std::make_tuple(m.left - origin.x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - (m.bottom - origin.y),
+                                      m.right - m.left, m.bottom - m.top))
+                << "scene " << n;
+            const auto kept = std::find(before.begin(), before.end(), after[n]);
+            EXPECT_EQ(kept == before.end() ? -1 : int(kept - before.begin()), c.scenes[n].second) << "scene " << n;
+        }
+        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(closesPosted(), 0u);
+        fakeHost().cursor = POINT{-495, 700};
+        saverWindowProc(window_, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(closesPosted(), 1u);
+    }
 }
 
 // ---- The legacy platform's password ----------------------------------------------------
@@ -550,31 +591,3 @@ TEST(SystemModules, PlantedModulesAreNeverLoaded)
 }
 
 }  // namespace
-
-// The full-screen window covers the virtual screen, whose origin is the
-// leftmost and topmost monitor's corner, so monitors left of or above the
-// primary have negative coordinates. Each scene must land on its monitor
-// in the window's own coordinates; a mirrored monitor must not get a second
-// scene drawn over the first.
-TEST(SceneLayout, MonitorsBecomeTheWindowsOwnRectangles)
-{
-    using Rects = std::vector<RECT>;
-    const struct { const char* layout; RECT window; Rects monitors; Rects parts; } cases[] = {
-        {"side by side, of different sizes", {0, 0, 2304, 1024}, {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}},
-         {{0, 0, 1280, 1024}, {1280, 0, 2304, 768}}},
-        {"left of and above the primary", {-1024, -200, 1280, 1024}, {{0, 0, 1280, 1024}, {-1024, -200, 0, 568}},
-         {{1024, 200, 2304, 1224}, {0, 0, 1024, 768}}},
-        {"mirrored", {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}}, {{0, 0, 1920, 1080}}},
-        {"partly and wholly outside the window", {0, 0, 1000, 800}, {{-10, -10, 500, 900}, {1000, 0, 1500, 800}},
-         {{0, 0, 500, 800}}},
-        {"none", {0, 0, 640, 480}, {}, {}},
-    };
-    for (const auto& c : cases) {
-        const Rects parts = monitorsInWindow(c.window, c.monitors);
-        ASSERT_EQ(parts.size(), c.parts.size()) << c.layout;
-        for (size_t i = 0; i < parts.size(); ++i)
-            EXPECT_EQ(std::make_tuple(parts[i].left, parts[i].top, parts[i].right, parts[i].bottom),
-                      std::make_tuple(c.parts[i].left, c.parts[i].top, c.parts[i].right, c.parts[i].bottom))
-                << c.layout << ", monitor " << i;
-    }
-}

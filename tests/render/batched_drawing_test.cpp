@@ -1,6 +1,6 @@
 // The specks and the meteor trail are drawn as one batch each, to spare the
-// rasteriser two thousand draws. These tests draw the same state both ways
-// onto the same noisy picture and demand the very same pixels: they guard
+// rasteriser two thousand draws. This test draws the same state both ways
+// onto the same noisy picture and demands the very same pixels: it guards
 // against a batch that changes the order of overlapping drawings, drops or
 // merges one.
 #include "scene/drift_particles.h"
@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -99,91 +101,67 @@ void drawTrailOneByOne(const MeteorField& field)
     }
 }
 
-}  // namespace
-
-// Two thousand specks deep in the funnel overlap one another: one batch in
-// birth order must paint exactly what one draw per speck painted, in both
-// directions of flight.
-TEST(BatchedDrawingRender, SpecksPaintTheSamePixelsAsOneDrawEach)
+// Draws `batched` and `oneByOne` each onto the same noisy picture and names
+// the first pixel where they differ.
+std::string differenceOfDrawings(SceneWindow& scene, uint32_t seed, const std::function<void()>& batched,
+                                 const std::function<void()>& oneByOne)
 {
-    const std::string report = inChild([] {
-        std::ostringstream out;
-        settingsStore.set(Setting::intensivityOfLightnings, 0);
-        settingsStore.set(Setting::meteoritesState, 0);
-        SceneWindow scene(width, height, 99);
-        for (int direction = 0; direction < 2; ++direction) {
-            settingsStore.set(Setting::directionOfClouds, direction);
-            scene.frames(200);
-            if (firstScene.driftParticles.specks().size() < 1000)
-                out << "only " << firstScene.driftParticles.specks().size() << " specks to draw\n";
-            for (uint32_t round = 0; round < 3; ++round) {
-                const Picture background = noise(round * 7 + direction);
-                DriftParticles oneByOne = firstScene.driftParticles;
-
-                show(background);
-                seedRandom(round + 1);
-                firstScene.driftParticles.drawFrame();
-                glFinish();
-                const Picture batched = scene.picture();
-
-                show(background);
-                if (!pictureDifference(scene.picture(), background).empty())
-                    out << "the background did not come back\n";
-                seedRandom(round + 1);
-                drawSpecksOneByOne(oneByOne);
-                glFinish();
-                const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
-                if (!diff.empty())
-                    out << "direction " << direction << ", round " << round << ": " << diff << "\n";
-                if (oneByOne.specks().size() != firstScene.driftParticles.specks().size())
-                    out << "the batch left " << firstScene.driftParticles.specks().size() << " specks, one by one "
-                        << oneByOne.specks().size() << "\n";
-            }
-        }
-        return out.str();
-    });
-    EXPECT_EQ(report, "");
+    const Picture background = noise(seed);
+    show(background);
+    batched();
+    glFinish();
+    const Picture first = scene.picture();
+    show(background);
+    oneByOne();
+    glFinish();
+    return pictureDifference(first, scene.picture(), "batched", "one by one");
 }
 
+}  // namespace
+
 // A trail of hundreds of points, many on the same pixel, blended onto one
-// another in birth order: under the alpha blend of the first frames and the
-// additive blend that every flare leaves behind.
-TEST(BatchedDrawingRender, TrailPointsBlendLikeOneDrawEach)
+// another in birth order, under the alpha blend of the first frames and the
+// additive blend that every flare leaves behind; then two thousand specks
+// deep in the funnel overlapping one another, in both directions of flight.
+TEST(BatchedDrawingRender, SpecksAndTrailPaintTheSamePixelsAsOneDrawEach)
 {
     const std::string report = inChild([] {
         std::ostringstream out;
         settingsStore.set(Setting::intensivityOfLightnings, 0);
-        settingsStore.set(Setting::meteoritesState, 1);
         settingsStore.set(Setting::meteoritesColorOfTile, 0x3080F0);
         SceneWindow scene(width, height, 4242);
+        MeteorField& field = firstScene.meteorField;
         // The first frame launches a meteor; let it spray for a while, then
         // hold the next launch off so a frame walks the trail alone.
         scene.frames(120);
-        if (firstScene.meteorField.countdown != -1)
-            out << "no meteor in flight\n";
-        firstScene.meteorField.countdown = 1000000;
-        if (firstScene.meteorField.trail.size() < 300)
-            out << "only " << firstScene.meteorField.trail.size() << " trail points\n";
+        if (field.countdown != -1 || field.trail.size() < 300)
+            out << "no meteor in flight, or only " << field.trail.size() << " trail points\n";
+        field.countdown = 1000000;
         const GLenum destinations[] = {GL_ONE_MINUS_SRC_ALPHA, GL_ONE};
         for (int round = 0; round < 2; ++round) {
-            const Picture background = noise(1000 + round);
-            const MeteorField before = firstScene.meteorField;
+            const MeteorField before = field;
             glBlendFunc(GL_SRC_ALPHA, destinations[round]);
-
-            show(background);
-            firstScene.meteorField.drawFrame();
-            glFinish();
-            const Picture batched = scene.picture();
-
-            show(background);
-            drawTrailOneByOne(before);
-            glFinish();
-            const std::string diff = pictureDifference(batched, scene.picture(), "batched", "one by one");
-            if (!diff.empty())
-                out << "round " << round << ": " << diff << "\n";
-            if (firstScene.meteorField.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
-                out << "the batch drew " << firstScene.meteorField.trailDrawnLastFrame << " of " << before.trail.size()
-                    << " points\n";
+            const std::string diff = differenceOfDrawings(scene, 1000 + round, [&] { field.drawFrame(); },
+                                                          [&] { drawTrailOneByOne(before); });
+            if (!diff.empty() || field.trailDrawnLastFrame != static_cast<int32_t>(before.trail.size()))
+                out << "trail, round " << round << ": " << diff << "; drew " << field.trailDrawnLastFrame << " of "
+                    << before.trail.size() << " points\n";
+        }
+        DriftParticles& specks = firstScene.driftParticles;
+        for (int direction = 0; direction < 2; ++direction) {
+            settingsStore.set(Setting::directionOfClouds, direction);
+            scene.frames(200);
+            if (specks.specks().size() < 1000)
+                out << "only " << specks.specks().size() << " specks to draw\n";
+            for (uint32_t round = 0; round < 2; ++round) {
+                DriftParticles oneByOne = specks;
+                const std::string diff = differenceOfDrawings(
+                    scene, round * 7 + direction, [&] { seedRandom(round + 1), specks.drawFrame(); },
+                    [&] { seedRandom(round + 1), drawSpecksOneByOne(oneByOne); });
+                if (!diff.empty() || oneByOne.specks().size() != specks.specks().size())
+                    out << "specks, direction " << direction << ", round " << round << ": " << diff << "; the batch left "
+                        << specks.specks().size() << ", one by one " << oneByOne.specks().size() << "\n";
+            }
         }
         return out.str();
     });

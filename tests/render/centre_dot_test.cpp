@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -53,19 +54,15 @@ std::string uncoveredPixels(int width, int height, bool grown = false)
 
 }  // namespace
 
+// Screens larger than 1024 x 768, odd sizes and a window grown; in
+// even-sided windows up to 1024 x 768 the dot keeps its 2 pixels, and the
+// frames keep theirs.
 TEST(CentreDotRender, NoPixelOfTheHoleIsLeftUncoveredAndTheDotIsBlack)
 {
     const int sizes[][2] = {{1024, 768}, {1280, 1024}, {1920, 1080}, {3840, 2160}, {1023, 767}, {1921, 1081}};
     for (const auto& size : sizes)
         EXPECT_EQ(uncoveredPixels(size[0], size[1]), "") << size[0] << "x" << size[1];
     EXPECT_EQ(uncoveredPixels(1920, 1080, true), "") << "640x480 grown to 1920x1080";
-}
-
-// In even-sided windows up to 1024 x 768 the dot keeps its 2 pixels, and
-// the frames keep theirs.
-TEST(CentreDotRender, TwoPixelsUpTo1024x768)
-{
-    const int sizes[][2] = {{1024, 768}, {800, 600}, {640, 480}, {320, 200}, {2, 2}};
-    for (const auto& size : sizes)
-        EXPECT_EQ(centreDotSize(size[0], size[1]), 2.0) << size[0] << "x" << size[1];
+    for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{800, 600}, std::pair{320, 200}, std::pair{2, 2}})
+        EXPECT_EQ(centreDotSize(w, h), 2.0) << w << "x" << h;
 }

@@ -59,7 +59,14 @@ SCROLL_RIGHT_ARROW="251 95" FORWARD_RADIO="30 135" RED_BOX="187 71" PICKER_SAMPL
 PROPER_SWATCH="77 140" SHEEN_SWATCH="107 140" TILE_SWATCH="177 140"
 
 # The checks below read the saved settings with `saved_settings ROOT`
-# (ROOT HKCU or HKLM), which each script defines: "name=text" per value.
+# (ROOT HKCU or HKLM): "name=text" per value. On Linux, from the registry
+# file; the Wine scripts define their own.
+saved_settings() {
+    local want="[HKEY_CURRENT_USER\\Software\\Orvanti\\Gyrelle Screen Saver]"
+    [ "$1" = HKCU ] || want="[HKEY_LOCAL_MACHINE\\Software\\Orvanti\\Gyrelle Screen Saver]"
+    awk -F'"' -v want="$want" '/^\[/ { inside = ($0 == want); next } inside && /^"/ { print $2 "=" $4 }' \
+        "$XDG_CONFIG_HOME/gyrelle/registry.reg"
+}
 SAVED_DEFAULTS="DirectionOfClouds=0
 IntensivityOfLightnings=30
 LightColor=138842
@@ -71,11 +78,15 @@ ProperColor=16637612"
 # machine's, where a standard user may not write. The program is "$@".
 check_enter_saves_for_user() {
     "$@" >>"$WORK/dialog.log" 2>&1 & local pid=$!
-    local window actual
+    local window
     window=$(wait_for_title "$SETTINGS_TITLE")
     focus_window "$window"
     xdotool key Return
     expect_exit "$pid" 1
+    check_saved_defaults_for_user
+}
+check_saved_defaults_for_user() {
+    local actual
     actual=$(saved_settings HKCU)
     [ "$actual" = "$SAVED_DEFAULTS" ] || { printf 'saved:\n%s\n' "$actual" >&2; return 1; }
     [ -z "$(saved_settings HKLM)" ] || { echo "HKEY_LOCAL_MACHINE was written" >&2; return 1; }

@@ -9,41 +9,29 @@
 #include <cmath>
 #include <vector>
 
-namespace {
-
-void cut(ScreenShards& element, uint32_t seed)
-{
-    seedRandom(seed);
-    element.cutIntoShards();
-}
-
-}  // namespace
-
 // Guards the lifetime: a shard is drawn until its drawn centre has passed 95
 // deep (exactly -95 is still inside: 0.5 x 190), and a shard that is not a
 // number is dropped instead of kept for ever.
-TEST(ScreenShardsMotion, ShardsLeaveAfterPassingNinetyFiveDeep)
+TEST(ScreenShards, ShardsLeaveAfterPassingNinetyFiveDeep)
 {
-    const struct {
-        double speed;
-        int frames;
-    } cases[] = {{-0.4, 239}, {-1.2, 81}, {-0.5, 192}};
-    for (const auto& c : cases) {
+    for (const auto& [speed, frames] : {std::pair{-0.4, 239}, std::pair{-1.2, 81}, std::pair{-0.5, 192}}) {
         ScreenShards element;
-        cut(element, 3);
+        seedRandom(3);
+        element.cutIntoShards();
         element.shards().resize(1);
         element.shards().front().centre.clear();
-        element.shards().front().velocity.set(0.0, 0.0, c.speed);
+        element.shards().front().velocity.set(0.0, 0.0, speed);
         int drawn = 0;
         for (int frame = 0; frame < 400; ++frame) {
             element.drawFrame();
             drawn += element.drawnLastFrame();
         }
-        EXPECT_EQ(drawn, c.frames) << "speed " << c.speed;
+        EXPECT_EQ(drawn, frames) << "speed " << speed;
         EXPECT_TRUE(element.shards().empty());
     }
     ScreenShards element;
-    cut(element, 4);
+    seedRandom(4);
+    element.cutIntoShards();
     element.shards().front().centre.z = std::nan("");
     element.moveShards();
     EXPECT_EQ(element.shards().size(), 511u);
@@ -53,26 +41,20 @@ TEST(ScreenShardsMotion, ShardsLeaveAfterPassingNinetyFiveDeep)
 // evenly over the capture, and odd sizes never read past it (a 1-pixel-wide
 // capture would otherwise read pixel 1). Each capture pixel holds its own
 // index, so the picture shows which pixel every texel took.
-TEST(ScreenShardsResampling, BlocksSpreadEvenlyAndStayInsideTheCapture)
+TEST(ScreenShards, ResampledBlocksSpreadEvenlyAndStayInsideTheCapture)
 {
     const int sizes[][2] = {{1024, 768}, {152, 112}, {1, 1}, {3, 5}, {257, 129}, {8191, 1}, {1, 8191}};
-    for (const auto& size : sizes) {
-        const int32_t w = size[0];
-        const int32_t h = size[1];
+    for (const auto& [w, h] : sizes) {
         std::vector<uint32_t> capture(static_cast<size_t>(w) * h);
         for (uint32_t n = 0; n < capture.size(); ++n)
             capture[n] = n;
         std::vector<uint32_t> image(256 * 256);
-        resampleCapture(reinterpret_cast<const uint8_t*>(capture.data()), w, h,
-                        reinterpret_cast<uint8_t*>(image.data()));
-        for (int32_t y = 0; y < 256; ++y) {
-            for (int32_t x = 0; x < 256; ++x) {
-                const uint32_t n = image[y * 256 + x];
-                const int32_t ruleX = std::min(2 * ((x / 2) * w / 256) + x % 2, w - 1);
-                const int32_t ruleY = std::min(2 * ((y / 2) * h / 256) + y % 2, h - 1);
-                ASSERT_EQ(n, static_cast<uint32_t>(ruleY * w + ruleX)) << w << "x" << h << " texel " << x << "," << y;
-            }
+        resampleCapture(reinterpret_cast<const uint8_t*>(capture.data()), w, h, reinterpret_cast<uint8_t*>(image.data()));
+        for (int32_t n = 0; n < 256 * 256; ++n) {
+            const int32_t x = n % 256, y = n / 256;
+            const int32_t ruleX = std::min(2 * ((x / 2) * w / 256) + x % 2, w - 1);
+            const int32_t ruleY = std::min(2 * ((y / 2) * h / 256) + y % 2, h - 1);
+            ASSERT_EQ(image[n], static_cast<uint32_t>(ruleY * w + ruleX)) << w << "x" << h << " texel " << x << "," << y;
         }
     }
 }
-

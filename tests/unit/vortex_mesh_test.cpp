@@ -12,28 +12,20 @@
 // cracks).
 TEST(VortexMesh, FunnelIsGeometricAndStripsShareTheirEdges)
 {
-    for (int strip = 0; strip < VortexMesh::stripCount; ++strip) {
-        const VortexVertex rim = VortexMesh::vertex(strip, 0, 0);
-        const VortexVertex centre = VortexMesh::vertex(strip, VortexMesh::stepsPerStrip - 1, 1);
+    using M = VortexMesh;
+    for (int strip = 0; strip < M::stripCount; ++strip) {
+        const VortexVertex rim = M::vertex(strip, 0, 0), centre = M::vertex(strip, M::stepsPerStrip - 1, 1);
         EXPECT_NEAR(std::hypot(rim.x, rim.y), 3.0, 1e-15);
         EXPECT_NEAR(std::hypot(centre.x, centre.y), 0.0026, 0.00005);
-        EXPECT_EQ(rim.s, 0.0);
-        EXPECT_NEAR(centre.s, 1.0, 1e-15);
-        for (int step = 0; step < VortexMesh::stepsPerStrip; ++step) {
-            const VortexVertex v = VortexMesh::vertex(strip, step, 0);
-            if (step > 0) {
-                const VortexVertex before = VortexMesh::vertex(strip, step - 1, 0);
-                EXPECT_NEAR(std::hypot(v.x, v.y) / std::hypot(before.x, before.y), 0.7905604933333333, 1e-12);
-            }
-            if (strip + 1 < VortexMesh::stripCount) {
-                const VortexVertex outer = VortexMesh::vertex(strip, step, 1);
-                const VortexVertex inner = VortexMesh::vertex(strip + 1, step, 0);
-                EXPECT_EQ(outer.s, inner.s);
-                EXPECT_NEAR(outer.t, inner.t, 1e-15);
-                EXPECT_NEAR(outer.x, inner.x, 1e-12);
-                EXPECT_NEAR(outer.y, inner.y, 1e-12);
-            }
+        EXPECT_TRUE(rim.s == 0.0 && std::fabs(centre.s - 1.0) < 1e-15) << strip;
+        for (int step = 1; step < M::stepsPerStrip; ++step) {
+            const VortexVertex v = M::vertex(strip, step, 0), before = M::vertex(strip, step - 1, 0);
+            EXPECT_NEAR(std::hypot(v.x, v.y) / std::hypot(before.x, before.y), 0.7905604933333333, 1e-12);
+            const VortexVertex outer = M::vertex(strip, step, 1), inner = M::vertex((strip + 1) % M::stripCount, step, 0);
+            EXPECT_TRUE(strip + 1 == M::stripCount || (outer.s == inner.s && std::fabs(outer.t - inner.t) < 1e-15 &&
+                                                       std::hypot(outer.x - inner.x, outer.y - inner.y) < 1e-12))
+                << strip << "," << step;
         }
     }
-    EXPECT_NEAR(VortexMesh::vertex(VortexMesh::stripCount - 1, 0, 1).t, 1.0, 1e-15);
+    EXPECT_NEAR(M::vertex(M::stripCount - 1, 0, 1).t, 1.0, 1e-15);
 }

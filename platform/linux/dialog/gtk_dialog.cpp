@@ -33,8 +33,10 @@ DialogWindow* activeDialog()
 bool gtkReady()
 {
     static const bool ready = [] {
-        // The rest of the layer speaks X11 (cursor position, saver window).
-        gdk_set_allowed_backends("x11");
+        // The rest of the layer speaks X11 (cursor position, saver window),
+        // so X11 comes first; Wayland only where no X server answers, which
+        // only the settings dialog goes on without (main.cpp).
+        gdk_set_allowed_backends("x11,wayland");
         if (!gtk_init_check(nullptr, nullptr))
             return false;
         // A click in a scroll bar's trough pages, as on Windows, instead

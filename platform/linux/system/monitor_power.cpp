@@ -18,6 +18,7 @@
 #undef BOOL
 
 #include "platform/linux/system/watchers.h"
+#include "platform/linux/wayland/wl_backend.h"
 #include "platform/linux/window/x11_window.h"
 
 #include <cstdlib>
@@ -77,6 +78,9 @@ MonitorSource monitor;
 
 void watchMonitorPower()
 {
+    // On Wayland the outputs' own power modes tell it (wl_monitor.cpp).
+    if (waylandChosen())
+        return;
     platformAddEventSource(&monitor);
 }
 

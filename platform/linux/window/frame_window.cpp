@@ -10,6 +10,8 @@
 // the time the picture is taken. It is mapped when the message loop first
 // pumps it, after the preview's window exists.
 #include "platform/linux/registry/text_codec.h"
+#include "platform/linux/wayland/wl_backend.h"
+#include "platform/linux/window/x11_window.h"
 #include "platform/linux/window_object.h"
 
 #include <X11/Xatom.h>
@@ -56,6 +58,8 @@ FrameSource frame;
 
 DWORD platformCreateFrameWindow(LPCWSTR title)
 {
+    if (waylandChosen())
+        return waylandCreateFrameWindow(title);
     if (frame.display == nullptr)
         frame.display = XOpenDisplay(nullptr);
     Display* display = frame.display;
@@ -68,12 +72,14 @@ DWORD platformCreateFrameWindow(LPCWSTR title)
     attributes.background_pixel = BlackPixel(display, screen);
     const int width = 640;
     const int height = 480;
-    // In the middle of the screen, asked for as the user's choice: the
-    // picture is taken there before a window manager places the frame.
+    // In the middle of the primary monitor, not across the seam of two,
+    // asked for as the user's choice: the picture is taken there before a
+    // window manager places the frame.
+    const RECT primary = primaryMonitorRect(display);
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
-    hints.x = std::max(0, (DisplayWidth(display, screen) - width) / 2);
-    hints.y = std::max(0, (DisplayHeight(display, screen) - height) / 2);
+    hints.x = std::max(0, static_cast<int>(primary.left + primary.right - width) / 2);
+    hints.y = std::max(0, static_cast<int>(primary.top + primary.bottom - height) / 2);
     hints.width = width;
     hints.height = height;
     frame.window = XCreateWindow(display, RootWindow(display, screen), hints.x, hints.y, width, height, 0,

@@ -354,14 +354,17 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
     // X sizes are 16-bit and never zero.
     width = std::min(std::max(width, 1), 32767);
     height = std::min(std::max(height, 1), 32767);
+    const bool movedTo = x != window->x || y != window->y;
     const bool resized = width != window->width || height != window->height;
     window->x = x;
     window->y = y;
     window->width = width;
     window->height = height;
     window->moveNative();
-    // Windows sends WM_SIZE from inside the move; the scene sets its
-    // viewports from it.
+    // Windows sends WM_MOVE and WM_SIZE from inside the move, each only for
+    // what changed; the scene lays its viewports out from them.
+    if (movedTo && platformOwnWindow(window) != nullptr)
+        window->deliver(WM_MOVE, 0, MAKELPARAM(x, y));
     if (resized && platformOwnWindow(window) != nullptr)
         window->deliver(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     return TRUE;

@@ -15,6 +15,7 @@
 #include <X11/extensions/Xinerama.h>
 
 #include "platform/linux/system/watchers.h"
+#include "platform/linux/wayland/wl_backend.h"
 #include "platform/linux/window/x11_window.h"
 
 #include <algorithm>
@@ -191,8 +192,16 @@ bool translateMonitorEvent(XEvent& event)
     return true;
 }
 
+RECT primaryMonitorRect(Display* display)
+{
+    return queryMonitors(display).front().rect;
+}
+
 void watchDisplayChanges()
 {
+    // Wayland announces its outputs' changes itself (wl_monitor.cpp).
+    if (waylandChosen())
+        return;
     Display* display = x11Display();
     if (display == nullptr)
         return;
@@ -205,6 +214,8 @@ void watchDisplayChanges()
 
 BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data)
 {
+    if (waylandChosen())
+        return waylandEnumDisplayMonitors(dc, clip, callback, data);
     Display* display = x11Display();
     if (display == nullptr || callback == nullptr)
         return FALSE;
@@ -235,6 +246,8 @@ BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM 
 
 BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
 {
+    if (waylandChosen())
+        return waylandGetMonitorInfo(monitor, info);
     const uintptr_t number = reinterpret_cast<uintptr_t>(monitor);
     if (info == nullptr || info->cbSize < sizeof(MONITORINFO) || number == 0 || number > x11().monitors.size())
         return FALSE;

@@ -3,6 +3,7 @@
 // settings' owner), the focus, the pointer and the screen's size.
 #include "platform/linux/window/x11_window.h"
 #include "platform/linux/registry/text_codec.h"
+#include "platform/linux/wayland/wl_backend.h"
 
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 
 bool platformForeignWindowExists(HWND window)
 {
+    if (waylandChosen())
+        return waylandForeignWindowExists(window);
     const Window xid = foreignXid(window);
     Display* display = xid != 0 ? x11Display() : nullptr;
     XWindowAttributes attributes;
@@ -18,6 +21,8 @@ bool platformForeignWindowExists(HWND window)
 
 bool platformForeignClientRect(HWND window, RECT* rect)
 {
+    if (waylandChosen())
+        return waylandForeignClientRect(window, rect);
     const Window xid = foreignXid(window);
     Display* display = xid != 0 ? x11Display() : nullptr;
     XWindowAttributes attributes;
@@ -29,6 +34,8 @@ bool platformForeignClientRect(HWND window, RECT* rect)
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR title)
 {
+    if (waylandChosen())
+        return waylandFindSaver();
     Display* display = x11Display();
     if (display == nullptr)
         return nullptr;
@@ -80,6 +87,10 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title)
 
 BOOL SetForegroundWindow(HWND window)
 {
+    // A Wayland client cannot raise itself; the saver's surfaces are on
+    // the overlay layer and take the keyboard from the start.
+    if (waylandChosen())
+        return IsWindow(window);
     Display* display = x11Display();
     if (display == nullptr)
         return FALSE;
@@ -110,6 +121,8 @@ BOOL SetForegroundWindow(HWND window)
 
 HWND GetForegroundWindow()
 {
+    if (waylandChosen())
+        return nullptr;
     Display* display = x11Display();
     if (display == nullptr)
         return nullptr;
@@ -129,6 +142,8 @@ HWND GetParent(HWND window)
 
 int GetSystemMetrics(int index)
 {
+    if (waylandChosen())
+        return waylandSystemMetrics(index);
     Display* display = x11Display();
     if (display == nullptr)
         return 0;
@@ -165,6 +180,10 @@ HGDIOBJ GetStockObject(int)
 
 HCURSOR SetCursor(HCURSOR cursor)
 {
+    if (waylandChosen()) {
+        waylandHideCursor(cursor == nullptr);
+        return nullptr;
+    }
     x11().cursorHidden = cursor == nullptr;
     for (auto& entry : x11().windows)
         applyCursor(entry.second);
@@ -175,6 +194,8 @@ HCURSOR SetCursor(HCURSOR cursor)
 
 BOOL GetCursorPos(LPPOINT point)
 {
+    if (waylandChosen())
+        return waylandCursorPos(point);
     Display* display = x11Display();
     if (display == nullptr || point == nullptr)
         return FALSE;

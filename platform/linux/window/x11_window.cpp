@@ -9,6 +9,7 @@
 // Handles of other clients' windows are X window ids (see winapi_host.h).
 #include "platform/linux/window/x11_window.h"
 #include "platform/linux/registry/text_codec.h"
+#include "platform/linux/wayland/wl_backend.h"
 
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -263,6 +264,8 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR title, DWORD style, int x
     // X sizes are 16-bit and never zero.
     width = std::min(std::max(width, 1), 32767);
     height = std::min(std::max(height, 1), 32767);
+    if (waylandChosen())
+        return waylandCreateWindow(className, title, style, x, y, width, height, parent, found->second);
 
     PlatformWindow* window = nullptr;
     Display* display = x11Display();

@@ -78,6 +78,9 @@ void translateXEvent(XEvent& event);
 // Takes the events of the RandR extension: true when the event was one
 // (x11_monitor.cpp).
 bool translateMonitorEvent(XEvent& event);
+// The primary monitor's rectangle in root coordinates, on any connection
+// (x11_monitor.cpp).
+RECT primaryMonitorRect(Display* display);
 // The source that pumps the connection's events into the queue.
 PlatformEventSource& x11EventSource();
 
