@@ -1,8 +1,10 @@
 #!/bin/bash
 # The command line as the user meets it, without a display and with one
 # (every refusal is in the command line's unit tables): a bad argument is
-# named before any display is needed, a window that does not exist once
-# the display is open, each on one line with its status; /c owned by
+# named before any display is needed, a missing display by every mode
+# (once the settings dialog ended silently and /s blamed OpenGL), a window
+# that does not exist once the display is open, each on one line with its
+# status; /c owned by
 # another program's window (the one in front, or the one named) opens the
 # settings dialog instead of failing on a foreign handle.
 . "$(dirname "$0")/common.bash"
@@ -11,7 +13,7 @@ refusal_table() {  # one row a case: ARGUMENTS|STATUS|LINE
     local arguments status line out
     while IFS='|' read -r arguments status line; do
         # shellcheck disable=SC2086
-        out=$(timeout "$CEILING" "$GYRELLE" $arguments 2>&1 >/dev/null)
+        out=$(timeout "$CEILING" "$GYRELLE" $arguments 2>&1 >>"$LOG")
         check "'$arguments' ($DISPLAY) exits $status" "$status" "$?"
         check "'$arguments' ($DISPLAY) says why" "gyrelle: $line" "$out"
     done
@@ -20,6 +22,10 @@ refusal_table() {  # one row a case: ARGUMENTS|STATUS|LINE
 DISPLAY=:nothing refusal_table <<'EOF'
 --frames 1 --fps --bogus|2|unknown option '--bogus' (see gyrelle --help)
 --window|255|cannot open display ":nothing"
+|255|cannot open display ":nothing"
+-c|255|cannot open display ":nothing"
+/s|255|cannot open display ":nothing"
+-root|255|cannot open display ":nothing"
 EOF
 start_xvfb
 refusal_table <<'EOF'
@@ -31,7 +37,7 @@ EOF
 dialog_shown() {  # the program under timeout(1) has a visible window
     local program
     program=$(pgrep -P "$SAVER_PID" | head -n1)
-    [ -n "$program" ] && xdotool search --onlyvisible --pid "$program" >/dev/null 2>&1
+    [ -n "$program" ] && xdotool search --onlyvisible --pid "$program" >>"$LOG" 2>&1
 }
 dialog_or_end() { dialog_shown || ended "$SAVER_PID"; }
 start_other_window
@@ -40,7 +46,6 @@ for tail in "/c" "/c:$OTHER_ID"; do
     start_saver $tail
     wait_until "$CEILING" dialog_or_end && dialog_shown && echo "ok: '$tail' shows the settings dialog" \
         || fail "'$tail' shows no settings dialog"
-    kill "$SAVER_PID" 2>/dev/null
-    wait "$SAVER_PID" 2>/dev/null
+    kill "$SAVER_PID" && wait "$SAVER_PID"
 done
 finish

@@ -13,7 +13,7 @@ HACK=/usr/libexec/xscreensaver/gyrelle
 exec 9>/tmp/gyrelle-hack-dir.lock; flock 9
 [ ! -e "$HACK" ] || { echo "SKIP: $HACK is there already (an installed Gyrelle); left alone"; finish; }
 DESTDIR="$WORK/root" install_gyrelle /usr
-trap 'rm -f "$HACK"; cleanup' EXIT
+on_exit() { rm -f "$HACK"; }
 cp "$WORK/root$HACK" "$HACK"
 export XDG_DATA_DIRS="$WORK/root/usr/share:/usr/share" HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" NO_AT_BRIDGE=1
 # The settings store (dconf) is started by the bus, with the bus's own home.
@@ -25,12 +25,12 @@ start_xvfb
 mate-screensaver --no-daemon --debug >"$WORK/mate.log" 2>&1 & MATE_PID=$!
 STARTED_PIDS+=("$MATE_PID")
 saver() { pgrep -P "$MATE_PID" -x gyrelle; }
-wait_until "$CEILING" mate-screensaver-command --query >/dev/null 2>&1 || { fail "mate-screensaver did not answer"; finish; }
-mate-screensaver-command --activate >/dev/null
-wait_until "$CEILING" saver >/dev/null && echo "ok: MATE runs Gyrelle" ||
+wait_until "$CEILING" mate-screensaver-command --query >>"$LOG" 2>&1 || { fail "mate-screensaver did not answer"; finish; }
+mate-screensaver-command --activate >>"$LOG"
+wait_until "$CEILING" saver >>"$LOG" && echo "ok: MATE runs Gyrelle" ||
     { fail "no Gyrelle: $(grep -e "command for job" -e "No command" "$WORK/mate.log" | tail -n2)"; finish; }
 wait_until "$CEILING" frames_differ && echo "ok: the screen changes from frame to frame" || fail "the screen stands still"
-mate-screensaver-command --deactivate >/dev/null
-wait_until "$CEILING" eval '! saver' >/dev/null && echo "ok: --deactivate ends Gyrelle" ||
+mate-screensaver-command --deactivate >>"$LOG"
+wait_until "$CEILING" eval '! saver' >>"$LOG" && echo "ok: --deactivate ends Gyrelle" ||
     fail "Gyrelle outlived --deactivate"
 finish

@@ -1,15 +1,12 @@
 // A stand-in for the program that shows a preview: opens an X window,
 // prints its id in decimal, destroys the window on SIGUSR1 and ends on
 // SIGTERM (or after a minute, so that a broken test leaves nothing behind).
-// With "close ID" it only asks window ID to close, as a window manager's
-// close button does (WM_DELETE_WINDOW), and ends.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
@@ -21,24 +18,12 @@ void onEnd(int) { endRequested = 1; }
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fputs("parent_window: no display\n", stderr);
         return 1;
-    }
-    if (argc == 3 && std::string(argv[1]) == "close") {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = std::stoul(argv[2], nullptr, 0);
-        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-        XCloseDisplay(display);
-        return 0;
     }
     signal(SIGUSR1, onDestroy);
     signal(SIGTERM, onEnd);

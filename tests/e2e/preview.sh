@@ -1,12 +1,13 @@
 #!/bin/bash
 # The preview fills another program's window, follows its new size, ignores
 # input and ends when that window goes, even when it goes before the
-# preview's window exists; XScreenSaver's forms behave the same.
+# preview's window exists; XScreenSaver's XSCREENSAVER_WINDOW behaves the
+# same (its --window-id runs under the real XScreenSaver: xscreensaver.sh).
 . "$(dirname "$0")/common.bash"
 start_xvfb
 
 grown_strip_drawn() {  # WINDOW: the strip a grown parent added shows clouds, not one colour
-    COLOURS=$(look "$WORK/strip.xwd" "$1" && convert "$WORK/strip.xwd[150x150+340+10]" -format '%k' info: 2>/dev/null || echo 0)
+    COLOURS=$(look "$WORK/strip.xwd" "$1" && convert "$WORK/strip.xwd[150x150+340+10]" -format '%k' info: 2>>"$LOG" || echo 0)
     [ "$COLOURS" -gt 20 ]
 }
 
@@ -26,10 +27,9 @@ run_preview_case() {  # DESCRIPTION ARGUMENTS... (the parent: start_other_window
     wait_until "$CEILING" grown_strip_drawn "$id" && echo "ok: $description: a grown parent is drawn whole" ||
         fail "$description: the grown strip shows $COLOURS colours"
     kill -USR1 "$OTHER_PID"
-    wait_status "$SAVER_PID" 5
+    wait_status "$SAVER_PID"
     check "$description: the parent's end ends it with 0" 0 "$STATUS"
-    kill -TERM "$OTHER_PID" 2>/dev/null
-    wait "$OTHER_PID" 2>/dev/null
+    kill -TERM "$OTHER_PID" && wait "$OTHER_PID"
 }
 
 start_other_window
@@ -39,42 +39,29 @@ run_preview_case "/p" /p "$OTHER_ID"
 # manager (evilwm) frames, whose shards are the desktop under it (once the
 # frame's black, drawn before the picture was taken), which input does not
 # end and the window manager's close button (WM_DELETE_WINDOW) ends with 0.
-# With --fps its lower-left corner is the frame rate's plate: only black
-# and white, where the scene there has many colours.
-plate_colours() {  # WINDOW
-    local height
-    height=$(xwininfo -id "$1" | awk '/Height:/ {print $2}')
-    look "$WORK/plate.xwd" "$1" && convert "$WORK/plate.xwd[76x20+0+$((height - 20))]" -format '%k' info: 2>/dev/null || echo 0
-}
-plate_shown() { [ "$(plate_colours "$1")" = 2 ]; }
 # Xvfb has no font but the built-in "fixed".
-evilwm -fn fixed >/dev/null 2>&1 &
-STARTED_PIDS+=("$!")
+evilwm -fn fixed >>"$LOG" 2>&1 &
+WM_PID=$! && STARTED_PIDS+=("$!")
 show_red_desktop
-desktop=("${STARTED_PIDS[@]: -2}")
 start_looking
-start_saver --window --fps
+start_saver --window
 if id=$(wait_for_window "Preview"); then
-    looked && red_shards_seen "$(window_geometry "$id")" >/dev/null || fail "--window: no red shards of the desktop"
+    looked && RED_CROP=$(window_geometry "$id") red_shards_seen || fail "--window: no red shards of the desktop"
     frame=$(xwininfo -id "$id" -tree | awk '/Parent window id:/ {print $4}')
     xprop -id "$frame" WM_STATE | grep -q Normal && echo "ok: --window: a top-level window the window manager manages" ||
         fail "--window: $frame is no managed top-level window"
-    wait_until "$CEILING" plate_shown "$id" && echo "ok: --fps: the frame rate's plate" ||
-        fail "--fps: the corner shows $(plate_colours "$id") colours"
     xdotool mousemove 100 100 sleep 0.1 mousemove 190 130 click 1 key a
     xdotool windowsize "$frame" 500 400
     wait_until "$CEILING" grown_strip_drawn "$id" && echo "ok: --window: a grown window is drawn whole" ||
         fail "--window: the grown strip shows $COLOURS colours"
     running "$SAVER_PID" && echo "ok: --window: input keeps it" || fail "--window: input ended it"
-    "$PARENT_WINDOW" close "$frame"
+    click_close_box "$frame"
     wait_status "$SAVER_PID"
     check "--window: closing the window ends it with 0" 0 "$STATUS"
 else
     fail "--window: no preview window"
 fi
-kill "${desktop[@]}"
-start_other_window
-XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "--root --window-id hex" --root --window-id "$(printf '0x%x' "$OTHER_ID")"
+kill "$WM_PID"
 start_other_window
 XSCREENSAVER_WINDOW=$OTHER_ID run_preview_case "XSCREENSAVER_WINDOW with -root" -root
 
@@ -87,9 +74,8 @@ for delay in 0 0.02 0.05 0.1 0.15 0.2 0.3 0.5; do
     start_saver /p "$OTHER_ID"
     sleep "$delay"
     kill -USR1 "$OTHER_PID"
-    wait_status "$SAVER_PID" 20
+    wait_status "$SAVER_PID"
     case $STATUS in 0 | 255) echo "ok: parent gone after ${delay}s: $STATUS" ;; *) fail "parent gone after ${delay}s: $STATUS" ;; esac
-    kill -TERM "$OTHER_PID" 2>/dev/null
-    wait "$OTHER_PID" 2>/dev/null
+    kill -TERM "$OTHER_PID" && wait "$OTHER_PID"
 done
 finish

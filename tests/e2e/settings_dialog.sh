@@ -4,17 +4,13 @@
 # key; the swatches show the stored colours; Escape leaves the dialog open;
 # in the picker Escape confirms and the close box cancels; the dialog's
 # close box saves.
-# Usage: settings_dialog.sh PATH_TO_GYRELLE
-set -euo pipefail
+. "$(dirname "$0")/common.bash"
+. "$(dirname "$0")/../tools/dialog_helpers.sh"
+set -eo pipefail
 program=$(realpath "$1")
-here=$(dirname "$(realpath "$0")")
-. "$here/../tools/dialog_helpers.sh"
 shots="$(dirname "$program")/screenshots/"
-
-config=$(mktemp -d)
-export XDG_CONFIG_HOME="$config"
-start_private_display
-trap 'stop_private_display; rm -rf "$config"' EXIT
+export XDG_CONFIG_HOME="$WORK/config"
+start_xvfb
 
 check_enter_saves_for_user "$program" /c
 check_real_dialogs "$program" /c

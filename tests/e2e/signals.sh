@@ -23,9 +23,8 @@ for row in TERM:143 INT:130 HUP:129 HUP:143:nohup; do
     IFS=: read -r signal status prefix <<<"$row"
     for mode in "Screen Saver:/s" "Preview:/p $OTHER_ID"; do
         # shellcheck disable=SC2086
-        timeout 600 $prefix "$GYRELLE" ${mode#*:} 2>"$WORK/saver.err" &
-        SAVER_PID=$! && STARTED_PIDS+=("$SAVER_PID")
-        wait_for_window "${mode%%:*}" >/dev/null || { fail "SIG$signal: no ${mode%%:*} window"; continue; }
+        RUN_UNDER=$prefix start_saver ${mode#*:}
+        wait_for_window "${mode%%:*}" >>"$LOG" || { fail "SIG$signal: no ${mode%%:*} window"; continue; }
         settle
         kill -"$signal" "$SAVER_PID"
         [ -z "$prefix" ] || { settle && running "$SAVER_PID" && kill -TERM "$SAVER_PID"; }
@@ -37,11 +36,11 @@ done
 # The recorder, a background job of this script and so with SIGINT
 # ignored, records on through SIGINT; SIGTERM ends it and leaves nothing
 # behind, not even the partial file (once 15 MB were left).
-"$GYRELLE" --record "$WORK/long.gif" --frames 10000000 --size 16x16 2>/dev/null &
+"$GYRELLE" --record "$WORK/long.gif" --frames 10000000 --size 16x16 >>"$WORK/saver.log" 2>&1 &
 recorder=$! && STARTED_PIDS+=("$recorder")
 wait_until "$CEILING" test -s "$WORK/long.gif.part" && kill -INT "$recorder" && settle && running "$recorder" && kill -TERM "$recorder" || fail "the recorder did not record on through SIGINT"
 wait_status "$recorder"
-check "SIGTERM ends the recorder by the signal, no file left" "143" "$STATUS$(ls "$WORK"/long.gif* 2>/dev/null)"
+check "SIGTERM ends the recorder by the signal, no file left" "143" "$STATUS$(ls "$WORK"/long.gif* 2>>"$LOG")"
 cmp -s "$WORK/settings.before" "$settings" && echo "ok: the settings file is unchanged" || fail "the settings file changed"
 check "the settings file is the same file" "$inode" "$(stat -c %i "$settings")"
 check "nothing else in the settings folder" "registry.reg" "$(ls -A "$(dirname "$settings")")"

@@ -1,40 +1,10 @@
-# Shared by the dialog end-to-end scripts: a private Xvfb display, waiting
-# for windows and colours, clicking at dialog units, the close box, and
-# screenshots. Sourced, not run.
+# Shared by the dialog end-to-end scripts, after tests/e2e/common.bash:
+# waiting for windows and colours, clicking at dialog units, the close
+# box, and screenshots. Sourced, not run.
 
-# Runs COMMAND until it succeeds, for five minutes at most: the machine may
-# be busy, and only a broken program should reach that.
-poll() {  # COMMAND...
-    local end=$((SECONDS + 300))
-    until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done
-}
-
-# Starts Xvfb on a free display, waits until it is ready and
-# exports DISPLAY. HACK: without -noreset Xvfb resets whenever its last
-# client leaves, and a dialog started during the reset cannot connect: each
-# GTK run here is the display's only client.
-start_private_display() {
-    local ready
-    ready=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    poll test -s "$ready"
-    export DISPLAY=":$(cat "$ready")"
-    rm -f "$ready"
-    [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start" >&2; exit 1; }
-}
-
-stop_private_display() {
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
-    wait "$XVFB_PID" 2>/dev/null || true
-}
-
-# Prints the id of the window titled exactly $1 once it shows; waits until
-# none is shown.
-visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }
-no_visible_window() { ! visible_window "$1" >/dev/null; }
-wait_for_window() { poll visible_window "$1" || { echo "window '$1' did not appear" >&2; return 1; }; }
-wait_for_window_gone() { poll no_visible_window "$1" || { echo "window '$1' did not close" >&2; return 1; }; }
+no_visible_window() { ! visible_title "$1" >>"$LOG"; }
+wait_for_title() { wait_until "$CEILING" visible_title "$1" || { echo "window '$1' did not appear" >&2; return 1; }; }
+wait_for_window_gone() { wait_until "$CEILING" no_visible_window "$1" || { echo "window '$1' did not close" >&2; return 1; }; }
 
 # Sets PX, PY to the screen point at (x, y) in the dialog units of window
 # $1, whose client area is cx x cy units.
@@ -55,35 +25,16 @@ click_dialog_units() {
 # prints what it saw and fails if that never came.
 colour_is() {  # as wait_for_colour; sets seen
     units_to_screen "$1" "$2" "$3" "$4" "$5"
-    seen=$(import -window root -crop "1x1+$PX+$PY" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1)
+    seen=$(import -window root -crop "1x1+$PX+$PY" -depth 8 txt:- 2>>"$LOG" | grep -o '#[0-9A-F]\{6\}' | head -n 1)
     { [ "${6#!}" = "$6" ] && [ "$seen" = "$6" ]; } || { [ "${6#!}" != "$6" ] && [ -n "$seen" ] && [ "$seen" != "${6#!}" ]; }
 }
 wait_for_colour() {
     local seen
-    poll colour_is "$@" && echo "$seen" || { echo "at ($2, $3) the screen shows $seen, expected $6" >&2; return 1; }
-}
-
-# The close box: what a window manager sends (WM_PROTOCOLS, WM_DELETE_WINDOW);
-# Xvfb runs none, and xdotool has no such command.
-click_close_box() {
-    python3 - "$1" <<'EOF'
-import ctypes, struct, sys
-x, window = ctypes.CDLL("libX11.so.6"), int(sys.argv[1])
-x.XOpenDisplay.restype, x.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_char_p]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-display = x.XOpenDisplay(None)
-protocols, delete = (x.XInternAtom(display, name, 0) for name in (b"WM_PROTOCOLS", b"WM_DELETE_WINDOW"))
-# An XClientMessageEvent (type 33, format 32), padded to the size of an XEvent.
-event = struct.pack("=i4xQi4xQQQi4x5q", 33, 0, 0, 0, window, protocols, 32, delete, 0, 0, 0, 0)
-x.XSendEvent(display, window, 0, 0, event.ljust(192, b"\0"))
-x.XCloseDisplay(display)
-EOF
+    wait_until "$CEILING" colour_is "$@" && echo "$seen" || { echo "at ($2, $3) the screen shows $seen, expected $6" >&2; return 1; }
 }
 
 focus_window() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+    xdotool windowactivate --sync "$1" >>"$LOG" 2>&1 || xdotool windowfocus --sync "$1"
 }
 
 # Saves the screen as $1 (a PNG) for a person to look at.
@@ -126,9 +77,9 @@ ProperColor=16637612"
 # Enter presses "OK": the defaults are saved under the user's key, never the
 # machine's, where a standard user may not write. The program is "$@".
 check_enter_saves_for_user() {
-    "$@" & local pid=$!
+    "$@" >>"$WORK/dialog.log" 2>&1 & local pid=$!
     local window
-    window=$(wait_for_window "$SETTINGS_TITLE")
+    window=$(wait_for_title "$SETTINGS_TITLE")
     focus_window "$window"
     xdotool key Return
     expect_exit "$pid" 1
@@ -147,10 +98,10 @@ check_saved_defaults_for_user() {
 # sample changes; sets PICKER to its id.
 pick_in_picker() {
     click_dialog_units "$1" $SHEEN_SWATCH $SETTINGS_UNITS
-    PICKER=$(wait_for_window "Adjust color")
-    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "$2" >/dev/null
+    PICKER=$(wait_for_title "Adjust color")
+    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "$2" >>"$LOG"
     click_dialog_units "$PICKER" "$3" "$4" $PICKER_UNITS
-    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "!$2" >/dev/null
+    wait_for_colour "$PICKER" $PICKER_SAMPLE $PICKER_UNITS "!$2" >>"$LOG"
 }
 
 # What only the real dialogs show, with the program started as "$@": the
@@ -158,13 +109,13 @@ pick_in_picker() {
 # open; in the picker, Escape confirming and the close box cancelling; the
 # settings' close box saving.
 check_real_dialogs() {
-    "$@" & local pid=$!
+    "$@" >>"$WORK/dialog.log" 2>&1 & local pid=$!
     local window sheen expected actual
-    window=$(wait_for_window "$SETTINGS_TITLE")
+    window=$(wait_for_title "$SETTINGS_TITLE")
     # shellcheck disable=SC2086
-    wait_for_colour "$window" $PROPER_SWATCH $SETTINGS_UNITS "#ACDEFD" >/dev/null
-    wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "#5A1E02" >/dev/null
-    wait_for_colour "$window" $TILE_SWATCH $SETTINGS_UNITS "#FFFFFF" >/dev/null
+    wait_for_colour "$window" $PROPER_SWATCH $SETTINGS_UNITS "#ACDEFD" >>"$LOG"
+    wait_for_colour "$window" $SHEEN_SWATCH $SETTINGS_UNITS "#5A1E02" >>"$LOG"
+    wait_for_colour "$window" $TILE_SWATCH $SETTINGS_UNITS "#FFFFFF" >>"$LOG"
     screenshot "${shots}settings_dialog.png"
     echo "the swatches show the stored colours"
 

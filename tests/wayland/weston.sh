@@ -14,5 +14,5 @@ wait_until "$CEILING" vortex && echo "ok: full screen, the dot at the centre" ||
 kill -KILL "${STARTED_PIDS[0]}"  # the compositor
 wait_status "$SAVER_PID"
 check "a lost compositor ends it with" 1 "$STATUS"
-check "and says so" "gyrelle: the connection to the Wayland compositor was lost" "$(tail -n1 "$WORK/saver.err")"
+check "and says so" "gyrelle: the connection to the Wayland compositor was lost" "$(tail -n1 "$WORK/saver.log")"
 finish

@@ -5,22 +5,18 @@
 # write; the swatches show the stored colours; Escape leaves the dialog open;
 # in the picker Escape confirms and the close box cancels; the dialog's
 # close box saves.
-# Usage: settings_dialog.sh PATH_TO_GYRELLE_SCR
-set -euo pipefail
+. "$(dirname "$0")/common.bash"
+. "$(dirname "$0")/../tools/dialog_helpers.sh"
+set -eo pipefail
 program=$(realpath "$1")
-here=$(dirname "$(realpath "$0")")
-. "$here/../tools/dialog_helpers.sh"
-run="$here/../../cmake/wine-run.sh"
 shots="$(dirname "$program")/screenshots/wine_"
 key='Software\Orvanti\Gyrelle Screen Saver'
-
-start_private_display
-trap 'stop_private_display' EXIT
-for root in HKCU HKLM; do "$run" reg delete "$root\\$key" /f >/dev/null 2>&1 || true; done
+start_xvfb
+for root in HKCU HKLM; do PROGRAM=reg run_scr delete "$root\\$key" /f || :; done
 
 saved_settings() {
-    "$run" reg query "$1\\$key" 2>/dev/null | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }'
+    timeout 600 "$WINE_RUN" reg query "$1\\$key" 2>>"$LOG" | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }'
 }
 
-check_enter_saves_for_user "$run" "$program" /c
-check_real_dialogs "$run" "$program" /c
+check_enter_saves_for_user "$WINE_RUN" "$program" /c
+check_real_dialogs "$WINE_RUN" "$program" /c
