@@ -128,12 +128,6 @@ void onPowerFailed(void* data, zwlr_output_power_v1* power)
 
 const zwlr_output_power_v1_listener powerListener = {onPowerMode, onPowerFailed};
 
-RECT intersection(const RECT& a, const RECT& b)
-{
-    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                std::min(a.bottom, b.bottom)};
-}
-
 RECT bounds(const std::vector<WaylandOutput*>& outputs)
 {
     if (outputs.empty())
@@ -232,33 +226,13 @@ int waylandSystemMetrics(int index)
 
 BOOL waylandEnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data)
 {
-    if (waylandDisplay() == nullptr || callback == nullptr)
+    if (waylandDisplay() == nullptr)
         return FALSE;
-    RECT area{-32768, -32768, 32767, 32767};
-    POINT origin{0, 0};
-    if (dc != nullptr) {
-        PlatformWindow* window = platformOwnWindow(dc->window);
-        if (window == nullptr)
-            return FALSE;
-        area = window->screenRect();
-        origin = POINT{area.left, area.top};
-    }
-    if (clip != nullptr)
-        area = intersection(area, RECT{clip->left + origin.x, clip->top + origin.y, clip->right + origin.x,
-                                       clip->bottom + origin.y});
     std::vector<MonitorArea> found;
     for (const WaylandOutput* o : shownOutputs())
         found.push_back({o->rect, false});
     enumerated = orderMonitors(found);
-    for (size_t i = 0; i < enumerated.size(); ++i) {
-        RECT part = intersection(enumerated[i].rect, area);
-        if (part.right <= part.left || part.bottom <= part.top)
-            continue;
-        part = RECT{part.left - origin.x, part.top - origin.y, part.right - origin.x, part.bottom - origin.y};
-        if (!callback(reinterpret_cast<HMONITOR>(i + 1), dc, &part, data))
-            return FALSE;
-    }
-    return TRUE;
+    return enumerateMonitorAreas(enumerated, dc, clip, callback, data);
 }
 
 BOOL waylandGetMonitorInfo(HMONITOR monitor, LPMONITORINFO info)

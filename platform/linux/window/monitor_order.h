@@ -1,6 +1,6 @@
 // Which monitors the layer enumerates, and in what order, from what an X
-// server lists: plain logic, no X (internal to the layer; the function is
-// in x11_monitor.cpp).
+// server or a Wayland compositor lists: plain logic, no X (internal to the
+// layer; the functions are in x11_monitor.cpp).
 #pragma once
 
 #include "platform/linux/winapi.h"
@@ -17,3 +17,11 @@ struct MonitorArea {
 // once, exactly one primary (the first marked, else the first listed) and
 // first, then the others top to bottom, left to right.
 std::vector<MonitorArea> orderMonitors(const std::vector<MonitorArea>& found);
+
+// EnumDisplayMonitors over `monitors` (root coordinates, in the order
+// given), for either backend: with a window's device context, each monitor
+// that meets the window, clipped to it and moved to its coordinates; with
+// `clip`, also clipped to that. A monitor's handle is its place in the
+// list plus one.
+BOOL enumerateMonitorAreas(const std::vector<MonitorArea>& monitors, HDC dc, LPCRECT clip, MONITORENUMPROC callback,
+                           LPARAM data);

@@ -212,12 +212,10 @@ void watchDisplayChanges()
     platformAddEventSource(&watch);
 }
 
-BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data)
+BOOL enumerateMonitorAreas(const std::vector<MonitorArea>& monitors, HDC dc, LPCRECT clip, MONITORENUMPROC callback,
+                           LPARAM data)
 {
-    if (waylandChosen())
-        return waylandEnumDisplayMonitors(dc, clip, callback, data);
-    Display* display = x11Display();
-    if (display == nullptr || callback == nullptr)
+    if (callback == nullptr)
         return FALSE;
     // With a window's device context: its area, in its own coordinates.
     RECT area{-32768, -32768, 32767, 32767};
@@ -232,9 +230,8 @@ BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM 
     if (clip != nullptr)
         area = intersection(area, RECT{clip->left + origin.x, clip->top + origin.y, clip->right + origin.x,
                                        clip->bottom + origin.y});
-    x11().monitors = queryMonitors(display);
-    for (size_t i = 0; i < x11().monitors.size(); ++i) {
-        RECT part = intersection(x11().monitors[i].rect, area);
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        RECT part = intersection(monitors[i].rect, area);
         if (isEmpty(part))
             continue;
         part = RECT{part.left - origin.x, part.top - origin.y, part.right - origin.x, part.bottom - origin.y};
@@ -242,6 +239,17 @@ BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM 
             return FALSE;
     }
     return TRUE;
+}
+
+BOOL EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, LPARAM data)
+{
+    if (waylandChosen())
+        return waylandEnumDisplayMonitors(dc, clip, callback, data);
+    Display* display = x11Display();
+    if (display == nullptr || callback == nullptr)
+        return FALSE;
+    x11().monitors = queryMonitors(display);
+    return enumerateMonitorAreas(x11().monitors, dc, clip, callback, data);
 }
 
 BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
