@@ -17,9 +17,10 @@ class ColorPicker : public testing::Test {
 protected:
     void SetUp() override { resetFakeDialogs(); resetFakeHost(); }
 
-    // Opens the picker on red/green/blue bytes, owned by window 0x42, with
-    // `user` as the user; the controls are small, at known places on the
-    // screen: the field 12 x 10 at (100, 200), drawn 20 x 20 on the screen.
+    // Opens the picker on red/green/blue bytes (its owner is the settings
+    // dialog's test) with `user` as the user; the controls are small, at
+    // known places: the field 12 x 10 at (100, 200), drawn 20 x 20 on the
+    // screen.
     bool pick(int red, int green, int blue, std::function<void(HWND)> user)
     {
         fakeDialogs().drivers[1111] = [user](HWND picker) {
@@ -33,7 +34,7 @@ protected:
             user(picker);
         };
         std::tie(r, g, b) = std::make_tuple(red * kByteFraction, green * kByteFraction, blue * kByteFraction);
-        return pickColor(&r, &g, &b, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x42)));
+        return pickColor(&r, &g, &b, nullptr);
     }
 
     static std::string boxes(HWND picker)
@@ -55,24 +56,15 @@ protected:
     double r = 0, g = 0, b = 0;
 };
 
-// Guards the opening state and the painting: the boxes show the colour's
-// numbers, read back from the picker's hue, saturation and value; the
-// field (with its diamond, black at distance 3 and white at 4 from the
-// marker), the bar with its marks and the sample are painted in full
-// through each control's own context (field and bar each in one copy of a
-// picture), all given back, the sample's brush deleted. Pure red: hue 0,
-// saturation 1, value 1, so the marker centre lies at (12, 0), just right
-// of the field; the bar is narrow, so of its marks the later white wins.
+// Guards the painting: the field (with its diamond, black at distance 3
+// and white at 4 from the marker), the bar with its marks and the sample
+// are painted in full through each control's own context (field and bar
+// each in one copy of a picture), all given back, the sample's brush
+// deleted. Pure red: hue 0, saturation 1, value 1, so the marker centre
+// lies at (12, 0), just right of the field; the bar is narrow, so of its
+// marks the later white wins.
 TEST_F(ColorPicker, OpensOnTheColourAndPaintsIt)
 {
-    pick(90, 30, 2, [](HWND picker) {
-        EXPECT_EQ(paint(picker), FALSE);
-        EXPECT_EQ(boxes(picker), "90/30/2/");
-        fakeSendToDialog(picker, WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(fakeDialogState(fakeLastDialog()).owner, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x42)));
-    EXPECT_EQ(fakeDialogState(fakeLastDialog()).templateId, 1111);
-
     pick(255, 0, 0, [](HWND picker) {
         paint(picker);
         HWND field = GetDlgItem(picker, kField);
@@ -119,18 +111,22 @@ TEST_F(ColorPicker, EveryCommandConfirmsAndOnlyTheCloseBoxCancels)
     }
 }
 
-// Guards the typing rules: above 255 is cut to 255 and written back, text
-// that is no number (letters, a sign) reads 0; while a box has the focus
-// painting leaves the boxes alone; our own writing of the boxes (no box
-// focused) picks no colour. Then picking: the field sets saturation and
-// value from the window rectangle (left and top edges in, right and bottom
-// out), the bar only the hue; a pick takes the focus off the boxes so the
-// next paint writes the numbers; a press outside both does nothing.
+// Guards the opening state and the typing rules: the boxes show the
+// colour's numbers, read back from the picker's hue, saturation and value
+// (a paint is not reported as handled). Above 255 is cut to 255 and
+// written back, text that is no number (letters, a sign) reads 0; while a
+// box has the focus painting leaves the boxes alone; our own writing of the
+// boxes (no box focused) picks no colour. Then picking: the field sets
+// saturation and value from the window rectangle (left and top edges in,
+// right and bottom out), the bar only the hue; a pick takes the focus off
+// the boxes so the next paint writes the numbers; a press outside both
+// does nothing.
 TEST_F(ColorPicker, TypingAndPicking)
 {
     pick(90, 30, 2, [](HWND picker) {
         const double hue = pickerHue;
-        paint(picker);
+        EXPECT_EQ(paint(picker), FALSE);
+        EXPECT_EQ(boxes(picker), "90/30/2/");
         fakeTypeInto(picker, kRed, "7");
         EXPECT_TRUE(pickerHue == hue && redraws(picker) == 0);
         const struct { int id; const char* typed; uint32_t colour; } typing[] = {

@@ -11,10 +11,10 @@
 TEST(Vectors, DivideByMultipliesByTheReciprocal)
 {
     Vector3 v;
-    v.set(1, 2, 3);
+    v.set(5, 7, 10);  // each rounds differently divided by 3
     v.divideBy(3.0);
     const double r = 1.0 / 3.0;
-    EXPECT_TRUE(v.x == 1 * r && v.y == 2 * r && v.z == 3 * r);
+    EXPECT_TRUE(v.x == 5 * r && v.y == 7 * r && v.z == 10 * r);
     v.set(1, 0, -1);
     v.divideBy(0.0);
     EXPECT_TRUE(std::isinf(v.x) && std::isnan(v.y) && std::isinf(v.z));
