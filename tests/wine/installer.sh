@@ -54,12 +54,16 @@ quiet_uninstall() {
 }
 # The current user's registry as text, without the keys Wine's own console
 # and crash debugger make when they first run.
+# HACK: right after a new prefix's wineboot, reg export has once written
+# nothing and said nothing; it is asked again until the file is there.
 user_registry() {
-    timeout 600 "$WINE_RUN" reg export HKCU 'C:\hkcu.reg' /y >>"$WORK/wine.log" 2>&1
-    timeout 600 wineserver -w
+    rm -f "$WINEPREFIX/drive_c/hkcu.reg"
+    wait_until "$CEILING" export_user_registry || fail "reg export wrote no HKCU"
     iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hkcu.reg" 2>/dev/null | tr -d '\r' |
         awk '/^\[/ { wine = /^\[HKEY_CURRENT_USER\\(Console|Software\\Wine)(\\|\])/ } !wine'
 }
+
+export_user_registry() { run reg export HKCU 'C:\hkcu.reg' /y; test -s "$WINEPREFIX/drive_c/hkcu.reg"; }
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Gyrelle Screen Saver'
 SYSTEM_SCR="$WINEPREFIX/drive_c/windows/system32/Gyrelle.scr"
